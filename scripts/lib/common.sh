@@ -1,0 +1,123 @@
+# Shared steps of the project's scripts: packages, build, and the headless
+# X display and sound server that the demo and its tests run against.
+# Source it; every function uses the variables set here.
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+BUILD_DIR=${BUILD_DIR:-$ROOT/build}
+
+# What building, running and testing the demo need on Debian 12.
+BUILD_PACKAGES=(
+    cmake g++ make
+    qtbase5-dev libqt5opengl5-dev
+    libgl1-mesa-dev libglu1-mesa-dev
+    libbenchmark-dev
+)
+# The Phonon dev package alone pulls in the empty back end, which conflicts
+# with the real one: these three go in together.
+SOUND_PACKAGES=(
+    libphonon4qt5-dev phonon4qt5 phonon4qt5-backend-gstreamer
+    gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-pulseaudio
+)
+RUN_PACKAGES=(libgl1-mesa-dri xvfb xauth openbox x11-utils imagemagick)
+TEST_PACKAGES=(xdotool pulseaudio pulseaudio-utils)
+
+log() { printf '%s\n' "$*" >&2; }
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then
+        "$@"
+    else
+        sudo "$@"
+    fi
+}
+
+# Installs whichever of the given Debian packages are missing, in one
+# apt-get call; does nothing when all are there.
+ensure_packages() {
+    local missing=() pkg
+    for pkg in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$pkg")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    log "Installing: ${missing[*]}"
+    as_root apt-get update -q
+    as_root env DEBIAN_FRONTEND=noninteractive \
+        apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+build_project() {
+    cmake -S "$ROOT" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" \
+        "$@" >&2
+    cmake --build "$BUILD_DIR" -j "$(nproc)" >&2
+}
+
+SERVICE_PIDS=()
+
+stop_services() {
+    local pid
+    for pid in "${SERVICE_PIDS[@]}"; do
+        kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+    done
+    SERVICE_PIDS=()
+    [ -n "${SERVICE_DIR:-}" ] && rm -rf "$SERVICE_DIR"
+    return 0
+}
+
+# Starts Xvfb on the first free display number from 90 on, with the given
+# screen size, and exports DISPLAY.
+start_xvfb() {
+    local size=${1:-1920x1080} n=90
+    SERVICE_DIR=${SERVICE_DIR:-$(mktemp -d /tmp/plok-services.XXXXXX)}
+    while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do
+        n=$((n + 1))
+    done
+    Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp +extension GLX >"$SERVICE_DIR/xvfb.log" 2>&1 &
+    SERVICE_PIDS+=($!)
+    export DISPLAY=":$n"
+    local i
+    for i in $(seq 100); do
+        xdpyinfo >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    log "Xvfb did not come up on $DISPLAY"
+    return 1
+}
+
+# A window manager, so that full-screen means the size of the screen.
+start_window_manager() {
+    openbox --sm-disable >"$SERVICE_DIR/openbox.log" 2>&1 &
+    SERVICE_PIDS+=($!)
+    local i
+    for i in $(seq 50); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+        sleep 0.1
+    done
+    log "openbox did not come up"
+    return 1
+}
+
+# A private PulseAudio server with a null sink whose monitor can be
+# recorded; exports PULSE_SERVER and XDG_RUNTIME_DIR.
+start_sound_server() {
+    SERVICE_DIR=${SERVICE_DIR:-$(mktemp -d /tmp/plok-services.XXXXXX)}
+    export XDG_RUNTIME_DIR="$SERVICE_DIR/runtime"
+    mkdir -p "$XDG_RUNTIME_DIR"
+    chmod 700 "$XDG_RUNTIME_DIR"
+    export PULSE_SERVER="unix:$SERVICE_DIR/pulse.sock"
+    pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit --disable-shm=yes \
+        -L "module-native-protocol-unix socket=$SERVICE_DIR/pulse.sock auth-anonymous=1" \
+        -L "module-null-sink sink_name=null rate=44100 channels=2" \
+        >"$SERVICE_DIR/pulse.log" 2>&1 &
+    SERVICE_PIDS+=($!)
+    local i
+    for i in $(seq 100); do
+        pactl info >/dev/null 2>&1 && break
+        sleep 0.1
+    done
+    pactl set-default-sink null >/dev/null 2>&1 || {
+        log "the sound server did not come up"
+        return 1
+    }
+}

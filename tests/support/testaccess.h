@@ -1,0 +1,45 @@
+#ifndef TESTACCESS_H
+#define TESTACCESS_H
+
+#include "cube.h"
+#include "glwidget.h"
+#include "object.h"
+#include "plasma.h"
+
+#include <QImage>
+#include <QVector3D>
+
+// Read-only views of the scene classes' private state for the tests, and the
+// one hook that renders a plasma frame at a chosen phase.
+struct TestAccess
+{
+    static const QVector<QColor> &palette(const Plasma &plasma) { return plasma.palette; }
+    static const QImage &plasmaMap(const Plasma &plasma) { return *plasma.plasmaMap; }
+    static int timerId(const Plasma &plasma) { return plasma.timerId; }
+    static void paintFrame(Plasma &plasma, quint32 phase) { plasma.paintFrame(phase); }
+
+    static QVector3D position(const Object &object) { return { object.x, object.y, object.z }; }
+    static float angle(const Object &object) { return object.angle; }
+    static QVector3D axis(const Object &object)
+    {
+        return { object.axisX, object.axisY, object.axisZ };
+    }
+    static QSize aspectRatio(const Object &object) { return object.aspectRatio; }
+    static bool lighting(const Object &object) { return object.lighting; }
+    static bool textureUsage(const Object &object) { return object.textureUsage; }
+    static bool dynamicTextureUsage(const Object &object) { return object.dynamicTextureUsage; }
+    static GLuint textureId(const Object &object) { return object.textureId; }
+
+    static int scene(const GLWidget &widget) { return widget.scene; }
+    static int frameTimer(const GLWidget &widget) { return widget.frameTimer; }
+    static int fpsTimer(const GLWidget &widget) { return widget.fpsTimer; }
+    static unsigned int frames(const GLWidget &widget) { return widget.frames; }
+    static void setFrames(GLWidget &widget, unsigned int frames) { widget.frames = frames; }
+    static GLuint plasmaTexture(const GLWidget &widget) { return widget.plasmaTexture; }
+    static GLuint texture(const GLWidget &widget, int i) { return widget.textures[i]; }
+    static Plasma *plasma(const GLWidget &widget) { return widget.plasma; }
+    static Cube *cube(const GLWidget &widget, int i) { return widget.cubes[i]; }
+    static Object *dialog(const GLWidget &widget) { return widget.dialog; }
+};
+
+#endif // TESTACCESS_H
