@@ -39,6 +39,11 @@ public:
 protected:
     friend struct TestAccess;
 
+    // Turns GL_LIGHTING on or off as `lighting` says.
+    void applyLighting() const;
+    // Clamps the bound 2D texture to its edges in s and t.
+    static void clampTextureToEdge();
+
     bool lighting;
     bool textureUsage;
     bool dynamicTextureUsage;

@@ -29,6 +29,7 @@ struct TestAccess
     static bool textureUsage(const Object &object) { return object.textureUsage; }
     static bool dynamicTextureUsage(const Object &object) { return object.dynamicTextureUsage; }
     static GLuint textureId(const Object &object) { return object.textureId; }
+    static Plasma *dynamicTexture(const Object &object) { return object.dynamicTexture; }
 
     static int scene(const GLWidget &widget) { return widget.scene; }
     static int frameTimer(const GLWidget &widget) { return widget.frameTimer; }
@@ -40,6 +41,13 @@ struct TestAccess
     static Plasma *plasma(const GLWidget &widget) { return widget.plasma; }
     static Cube *cube(const GLWidget &widget, int i) { return widget.cubes[i]; }
     static Object *dialog(const GLWidget &widget) { return widget.dialog; }
+    // The GL callbacks, for a frame or a resize drawn on demand; the caller
+    // makes the widget's context current.
+    static void paintGL(GLWidget &widget) { widget.paintGL(); }
+    static void resizeGL(GLWidget &widget, int width, int height)
+    {
+        widget.resizeGL(width, height);
+    }
 };
 
 #endif // TESTACCESS_H
