@@ -1,0 +1,171 @@
+// Draws the demo's four pictures: the title badge, the two scene captions and
+// the credits page. Everything is drawn from the built-in pixel font and
+// integer geometry, so the same sources always give the same files.
+//
+// Usage: makepictures <directory>   (writes 0.png, 1.png, 2.png, credits.png)
+
+#include "bitmapfont.h"
+#include "canvas.h"
+#include "coverage.h"
+
+#include <QDir>
+#include <QImage>
+
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+constexpr int subPixel = Coverage::subPixel;
+
+const QRgb white = qRgb(255, 255, 255);
+
+// One line of lettering, centred across the picture, its top at top; both
+// in sixteenths of a pixel.
+Coverage centredLine(QSize size, const QString &text, int top, int cellSize, int samples)
+{
+    const CellBitmap bitmap = BitmapFont::layout(text);
+    const int left = (size.width() * subPixel - bitmap.width() * cellSize) / 2;
+    return Coverage::lettering(size, bitmap, QPoint(left, top), cellSize, samples);
+}
+
+// The title: a dark-red oval badge with a gold rim and bright lettering,
+// floating in a soft white glow near the middle of a square.
+QImage title()
+{
+    const QSize size(512, 512);
+    const QPoint centre(256 * subPixel, 256 * subPixel);
+    const QSize radii(170 * subPixel, 77 * subPixel);
+    const int glowReach = 30 * subPixel;
+    const int rimWidth = 5 * subPixel;
+    const int letterCell = 10 * subPixel;
+    const QPoint shadowOffset(3 * subPixel, 4 * subPixel);
+    const QString name = QStringLiteral("PLOK");
+
+    const QRgb glowColour = qRgba(255, 255, 255, 230);
+    const QRgb badgeColour = qRgb(128, 8, 16);
+    const QRgb rimColour = qRgb(236, 176, 72);
+    const QRgb shadowColour = qRgba(40, 0, 4, 200);
+    const QRgb letterColour = qRgb(255, 240, 184);
+
+    Canvas canvas(size);
+    canvas.paint(Coverage::halo(size, centre, radii, glowReach), glowColour);
+    canvas.paint(Coverage::ellipse(size, centre, radii, Coverage::antiAliased), badgeColour);
+
+    Coverage rim = Coverage::ellipse(size, centre, radii, Coverage::antiAliased);
+    rim.subtract(Coverage::ellipse(size, centre,
+                                   QSize(radii.width() - rimWidth, radii.height() - rimWidth),
+                                   Coverage::antiAliased));
+    canvas.paint(rim, rimColour);
+
+    const CellBitmap bitmap = BitmapFont::layout(name);
+    const QPoint origin(centre.x() - bitmap.width() * letterCell / 2,
+                        centre.y() - BitmapFont::glyphHeight * letterCell / 2);
+    canvas.paint(
+        Coverage::lettering(size, bitmap, origin + shadowOffset, letterCell, Coverage::antiAliased),
+        shadowColour);
+    canvas.paint(Coverage::lettering(size, bitmap, origin, letterCell, Coverage::antiAliased),
+                 letterColour);
+    return canvas.image();
+}
+
+// A caption strip: its lines of white lettering centred in a 512 x 64 strip,
+// the lines a cell and a half apart.
+QImage caption(const QStringList &lines, int cellSize)
+{
+    const QSize size(512, 64);
+    const int lineGap = cellSize * 3 / 2;
+    const int height =
+        int(lines.size()) * BitmapFont::glyphHeight * cellSize + int(lines.size() - 1) * lineGap;
+
+    Canvas canvas(size);
+    int top = (size.height() * subPixel - height) / 2;
+    for (const QString &line : lines) {
+        canvas.paint(centredLine(size, line, top, cellSize, Coverage::antiAliased), white);
+        top += BitmapFont::glyphHeight * cellSize + lineGap;
+    }
+    return canvas.image();
+}
+
+struct CreditLine
+{
+    const char *text;
+    int cellSize; // whole pixels, so that the edges stay hard
+};
+
+// The credits page rises over the last scene: groups of short lines with
+// wide gaps between them, spread from the top to about four fifths down.
+QImage credits()
+{
+    const QSize size(256, 1024);
+    const int top = 16;
+    const int bottom = 808;
+    const int lineGap = 10;
+    const int titleCell = 6;
+    const int headingCell = 3;
+    const int nameCell = 2;
+    const std::vector<std::vector<CreditLine>> groups = {
+        { { "PLOK", titleCell }, { "A DESKTOP DEMO", nameCell } },
+        { { "CODE", headingCell }, { "PLOK DEVELOPERS", nameCell } },
+        { { "MUSIC", headingCell },
+          { "COMPOSED IN C++", nameCell },
+          { "BY PLOK DEVELOPERS", nameCell } },
+        { { "GRAPHICS", headingCell },
+          { "DRAWN PIXEL BY PIXEL", nameCell },
+          { "BY PLOK DEVELOPERS", nameCell } },
+        { { "THANKS FOR", headingCell }, { "WATCHING!", headingCell } },
+    };
+
+    int inked = 0;
+    int lines = 0;
+    for (const auto &group : groups) {
+        for (const CreditLine &line : group) {
+            inked += BitmapFont::glyphHeight * line.cellSize;
+            ++lines;
+        }
+    }
+    const int groupGap =
+        (bottom - top - inked - (lines - int(groups.size())) * lineGap) / int(groups.size() - 1);
+
+    Canvas canvas(size);
+    int y = top;
+    for (const auto &group : groups) {
+        for (const CreditLine &line : group) {
+            const CellBitmap bitmap = BitmapFont::layout(QString::fromLatin1(line.text));
+            const int left = (size.width() - bitmap.width() * line.cellSize) / 2;
+            canvas.paint(Coverage::lettering(size, bitmap, QPoint(left, y) * subPixel,
+                                             line.cellSize * subPixel, Coverage::hardEdges),
+                         white);
+            y += BitmapFont::glyphHeight * line.cellSize + lineGap;
+        }
+        y += groupGap - lineGap;
+    }
+    return canvas.image();
+}
+
+bool save(const QImage &image, const QDir &directory, const QString &name)
+{
+    const QString path = directory.filePath(name);
+    if (image.save(path, "PNG"))
+        return true;
+    std::fprintf(stderr, "makepictures: cannot write %s\n", qPrintable(path));
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: makepictures <directory>\n");
+        return 2;
+    }
+    const QDir directory(QString::fromLocal8Bit(argv[1]));
+    const int cell1 = 70;
+    const int cell2 = 56;
+    const bool saved = save(title(), directory, "0.png") &&
+        save(caption({ "ONE CUBE, SPINNING" }, cell1), directory, "1.png") &&
+        save(caption({ "THREE CUBES", "UNDER ONE LIGHT" }, cell2), directory, "2.png") &&
+        save(credits(), directory, "credits.png");
+    return saved ? 0 : 1;
+}
