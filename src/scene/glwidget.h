@@ -30,6 +30,24 @@ private slots:
 private:
     friend struct TestAccess;
 
+    void writeFps();
+    void toggleFullScreen();
+    void setPerspective(int width, int height);
+    void bindPictures();
+    void setUpCaption();
+
+    void enterSceneOne();
+    void enterSceneTwo();
+    void enterSceneThree();
+    void setLight(const GLfloat ambient[4], const GLfloat diffuse[4], const GLfloat position[4]);
+    void moveLight(const GLfloat position[4]);
+
+    void paintPlasma();
+    void paintOneCube();
+    void paintLitCubes();
+    void paintTexturedCubes();
+    void paintCaption();
+
     int scene = 0;
     int frameTimer = 0;
     int fpsTimer = 0;

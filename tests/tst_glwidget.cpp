@@ -1,0 +1,880 @@
+// The demo window in-process, on a real GL context: construction, timers and
+// the FPS line, keys, the projection, the four scene changes and a frame of
+// every scene, read back through GL state queries and pixels.
+
+#include "glfixture.h"
+#include "testaccess.h"
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMetaMethod>
+#include <QScreen>
+#include <QtTest>
+
+#include <cmath>
+#include <functional>
+#include <memory>
+
+namespace {
+
+const QSize NormalSize(640, 480);
+
+QStringList debugMessages;
+
+void captureDebug(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtDebugMsg)
+        debugMessages << message;
+}
+
+struct Spin
+{
+    float step;
+    QVector3D axis;
+};
+
+// What each frame turns, scene by scene; cubes not listed stay as they are.
+const QVector<QVector<Spin>> SpinsPerScene = {
+    {},
+    { { -3.0f, { 0.2f, 1.0f, 0.2f } } },
+    { { -3.0f, { 1.0f, 1.0f, 0.2f } },
+      { -5.0f, { -1.0f, 0.5f, 0.5f } },
+      { 8.0f, { 0.2f, -1.0f, 1.5f } } },
+    { { -5.0f, { -1.5f, -2.0f, -2.5f } },
+      { -5.0f, { 0.5f, 0.8f, -0.4f } },
+      { -5.0f, { 0.6f, 1.7f, -0.3f } },
+      { -5.0f, { 0.7f, 0.6f, -0.2f } } },
+};
+
+QVector4D lightParameter(GLenum name)
+{
+    GLfloat value[4] = {};
+    glGetLightfv(GL_LIGHT1, name, value);
+    return QVector4D(value[0], value[1], value[2], value[3]);
+}
+
+QVector4D materialParameter(GLenum face, GLenum name)
+{
+    GLfloat value[4] = {};
+    glGetMaterialfv(face, name, value);
+    return QVector4D(value[0], value[1], value[2], value[3]);
+}
+
+QMatrix4x4 projectionMatrix()
+{
+    GLfloat matrix[16] = {};
+    glGetFloatv(GL_PROJECTION_MATRIX, matrix);
+    return QMatrix4x4(matrix).transposed();
+}
+
+QRect viewport()
+{
+    GLint v[4] = {};
+    glGetIntegerv(GL_VIEWPORT, v);
+    return QRect(v[0], v[1], v[2], v[3]);
+}
+
+GLint integer(GLenum name)
+{
+    GLint value = 0;
+    glGetIntegerv(name, &value);
+    return value;
+}
+
+// The factor 1 / tan(fovy / 2) of a 45 degree perspective.
+double focal()
+{
+    return 1.0 / std::tan(45.0 / 2.0 * M_PI / 180.0);
+}
+
+QMatrix4x4 perspective(QSize size)
+{
+    QMatrix4x4 matrix;
+    matrix.perspective(45.0f, float(size.width()) / size.height(), 0.1f, 100.0f);
+    return matrix;
+}
+
+// The transform Object::draw applies to its unit quad.
+QMatrix4x4 quadTransform(const Object &object)
+{
+    QMatrix4x4 matrix;
+    matrix.translate(TestAccess::position(object));
+    matrix.rotate(TestAccess::angle(object), TestAccess::axis(object));
+    const QSize aspect = TestAccess::aspectRatio(object);
+    matrix.scale(aspect.width(), aspect.height(), 1.0f);
+    return matrix;
+}
+
+// GL window coordinates (y from the bottom) of a point given in eye space.
+QPoint toWindow(const QMatrix4x4 &projection, QVector3D point, QSize size)
+{
+    const QVector3D ndc = projection.map(point);
+    return QPoint(int((ndc.x() + 1) / 2 * size.width()), int((ndc.y() + 1) / 2 * size.height()));
+}
+
+bool near(const QColor &a, const QColor &b, int tolerance)
+{
+    return qAbs(a.red() - b.red()) <= tolerance && qAbs(a.green() - b.green()) <= tolerance &&
+        qAbs(a.blue() - b.blue()) <= tolerance;
+}
+
+QColor exchangeRedBlue(QRgb rgb)
+{
+    return QColor(qBlue(rgb), qGreen(rgb), qRed(rgb));
+}
+
+QString describe(const QColor &colour)
+{
+    return QStringLiteral("(%1, %2, %3)").arg(colour.red()).arg(colour.green()).arg(colour.blue());
+}
+
+// A picture pixel inside a fully opaque patch of one colour, (2 radius + 1)
+// pixels wide, that `visible` accepts; (-1, -1) when there is none.
+QPoint solidSpot(const QImage &picture, int radius, const std::function<bool(QPoint)> &visible)
+{
+    for (int v = radius; v < picture.height() - radius; ++v) {
+        for (int u = radius; u < picture.width() - radius; ++u) {
+            const QRgb centre = picture.pixel(u, v);
+            bool solid = qAlpha(centre) == 255 && visible(QPoint(u, v));
+            for (int dv = -radius; solid && dv <= radius; ++dv) {
+                for (int du = -radius; solid && du <= radius; ++du) {
+                    const QRgb p = picture.pixel(u + du, v + dv);
+                    solid = qAlpha(p) == 255 && near(QColor(p), QColor(centre), 6);
+                }
+            }
+            if (solid)
+                return QPoint(u, v);
+        }
+    }
+    return QPoint(-1, -1);
+}
+
+} // namespace
+
+class TestGLWidget : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void construction();
+    void timersRun();
+    void fpsLine_data();
+    void fpsLine();
+    void unknownTimerChangesNothing();
+    void keys_data();
+    void keys();
+    void returnLooksAtApplicationModifiers();
+    void resizeKeepsPerspective_data();
+    void resizeKeepsPerspective();
+    void initialState();
+    void picturesAndPlasmaTextures();
+    void sceneOneEntry();
+    void sceneTwoEntry();
+    void sceneThreeEntry();
+    void fourthChangeCloses();
+    void frame_data();
+    void frame();
+    void plasmaFillsWindow();
+    void captionOverScene_data();
+    void captionOverScene();
+    void sceneOnePixels();
+    void sceneTwoPixels();
+    void sceneThreePixels();
+    void fullScreen();
+
+private:
+    void showWidget(bool fullScreen = false);
+    void advanceTo(int scene);
+    void verifyStateBetweenFrames(bool light1);
+    void verifyPlasmaRunning(int interval);
+    void verifyPlasmaStopped();
+    bool captionSpotMatches(const QString &path, int radius, int tolerance, QString *message);
+
+    std::unique_ptr<GLWidget> widget;
+};
+
+void TestGLWidget::initTestCase()
+{
+    qInstallMessageHandler(captureDebug);
+    QVERIFY2(qEnvironmentVariableIsSet("DISPLAY"), "the GL tests need an X display");
+}
+
+void TestGLWidget::init()
+{
+    debugMessages.clear();
+}
+
+void TestGLWidget::cleanup()
+{
+    widget.reset();
+}
+
+// A demo window of 640 x 480 (or full-screen), shown, initialised and current.
+void TestGLWidget::showWidget(bool fullScreen)
+{
+    widget = std::make_unique<GLWidget>();
+    widget->resize(NormalSize);
+    if (fullScreen)
+        widget->showFullScreen();
+    else
+        widget->showNormal();
+    QVERIFY(QTest::qWaitForWindowExposed(widget.get()));
+    QVERIFY2(widget->isValid() && widget->context()->isValid(), "no valid GL context");
+    widget->makeCurrent();
+    QVERIFY2(glGetString(GL_VERSION) != nullptr, "the GL context is not current");
+    QVERIFY2(TestAccess::plasma(*widget), "initializeGL has not run");
+}
+
+// Moves the timeline on by invoking the slot by name, as its timers do. The
+// slot finds no context current: it must make the window's its own.
+void TestGLWidget::advanceTo(int scene)
+{
+    while (TestAccess::scene(*widget) < scene) {
+        widget->doneCurrent();
+        QVERIFY(QMetaObject::invokeMethod(widget.get(), "changeScene"));
+    }
+    QCOMPARE(TestAccess::scene(*widget), scene);
+    widget->makeCurrent();
+}
+
+void TestGLWidget::verifyStateBetweenFrames(bool light1)
+{
+    QVERIFY(!GLFixture::isEnabled(GL_BLEND));
+    QVERIFY(!GLFixture::isEnabled(GL_LIGHTING));
+    QCOMPARE(GLFixture::isEnabled(GL_LIGHT1), light1);
+    QVERIFY(GLFixture::isEnabled(GL_TEXTURE_2D));
+    QVERIFY(!GLFixture::isEnabled(GL_COLOR_MATERIAL));
+    QVERIFY(GLFixture::isEnabled(GL_DEPTH_TEST));
+    QVERIFY(!GLFixture::isEnabled(GL_VERTEX_ARRAY));
+    QVERIFY(!GLFixture::isEnabled(GL_TEXTURE_COORD_ARRAY));
+    QCOMPARE(integer(GL_MATRIX_MODE), GL_MODELVIEW);
+    QVERIFY(GLFixture::modelviewMatrix().isIdentity());
+    for (GLenum face : { GL_FRONT, GL_BACK }) {
+        QCOMPARE(materialParameter(face, GL_AMBIENT), QVector4D(0.2f, 0.2f, 0.2f, 1.0f));
+        QCOMPARE(materialParameter(face, GL_DIFFUSE), QVector4D(0.8f, 0.8f, 0.8f, 1.0f));
+    }
+    // The perspective of the last resize, untouched by the frame.
+    const QMatrix4x4 projection = projectionMatrix();
+    QVERIFY(qAbs(projection(1, 1) - focal()) < 1e-5);
+    QVERIFY(qAbs(projection(0, 0) - focal() * 480.0 / 640.0) < 1e-5);
+}
+
+void TestGLWidget::verifyPlasmaRunning(int interval)
+{
+    Plasma *plasma = TestAccess::plasma(*widget);
+    const auto timers = QAbstractEventDispatcher::instance()->registeredTimers(plasma);
+    QCOMPARE(timers.size(), 1);
+    QCOMPARE(timers.first().timerId, TestAccess::timerId(*plasma));
+    QCOMPARE(timers.first().interval, interval);
+    const QImage before = plasma->getImage()->copy();
+    QTest::qWait(100);
+    QVERIFY(*plasma->getImage() != before);
+}
+
+void TestGLWidget::verifyPlasmaStopped()
+{
+    Plasma *plasma = TestAccess::plasma(*widget);
+    QVERIFY(QAbstractEventDispatcher::instance()->registeredTimers(plasma).isEmpty());
+    const QImage before = plasma->getImage()->copy();
+    QTest::qWait(100);
+    QVERIFY(*plasma->getImage() == before);
+}
+
+void TestGLWidget::construction()
+{
+    GLWidget window;
+
+    QCOMPARE(window.windowTitle(), QString("Vash by [Q]"));
+    QCOMPARE(debugMessages, QStringList { "Loading cubes " });
+    QVERIFY(window.context()->requestedFormat().sampleBuffers());
+    QVERIFY(!window.parent());
+    QCOMPARE(TestAccess::scene(window), 0);
+    QCOMPARE(TestAccess::frames(window), 0u);
+    for (int i = 0; i < 4; ++i) {
+        QVERIFY(TestAccess::cube(window, i));
+        QCOMPARE(TestAccess::cube(window, i)->parent(), &window);
+        QCOMPARE(TestAccess::angle(*TestAccess::cube(window, i)), 0.0f);
+        QVERIFY(!TestAccess::lighting(*TestAccess::cube(window, i)));
+    }
+    QVERIFY(!TestAccess::plasma(window));
+    QVERIFY(!TestAccess::dialog(window));
+
+    // One private slot is the whole meta-object of its own.
+    const QMetaObject *meta = window.metaObject();
+    QCOMPARE(meta->className(), "GLWidget");
+    QCOMPARE(meta->methodCount() - meta->methodOffset(), 1);
+    const QMetaMethod slot = meta->method(meta->methodOffset());
+    QCOMPARE(slot.methodSignature(), QByteArray("changeScene()"));
+    QCOMPARE(slot.methodType(), QMetaMethod::Slot);
+    QCOMPARE(slot.access(), QMetaMethod::Private);
+
+    QList<QPair<int, int>> timers;
+    for (const auto &timer : QAbstractEventDispatcher::instance()->registeredTimers(&window))
+        timers << qMakePair(timer.timerId, timer.interval);
+    std::sort(timers.begin(), timers.end());
+    QList<QPair<int, int>> expected { { TestAccess::frameTimer(window), 30 },
+                                      { TestAccess::fpsTimer(window), 1000 } };
+    std::sort(expected.begin(), expected.end());
+    QCOMPARE(timers, expected);
+}
+
+// Left to themselves the timers paint frames and report them once a second.
+void TestGLWidget::timersRun()
+{
+    showWidget();
+    QTRY_VERIFY_WITH_TIMEOUT(!debugMessages.filter("FPS").isEmpty(), 1500);
+    const QString line = debugMessages.filter("FPS").first();
+    QRegularExpression format("^\"FPS: (\\d+)\" $");
+    const QRegularExpressionMatch match = format.match(line);
+    QVERIFY2(match.hasMatch(), qPrintable(line));
+    QVERIFY(match.captured(1).toInt() > 0);
+}
+
+void TestGLWidget::fpsLine_data()
+{
+    QTest::addColumn<unsigned int>("frames");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("31 frames") << 31u << "\"FPS: 31\" ";
+    QTest::newRow("none painted") << 0u << "\"FPS: 0\" ";
+    QTest::newRow("beyond int") << 4000000000u << "\"FPS: 4000000000\" ";
+}
+
+void TestGLWidget::fpsLine()
+{
+    QFETCH(unsigned int, frames);
+    QFETCH(QString, message);
+
+    GLWidget window;
+    debugMessages.clear();
+    TestAccess::setFrames(window, frames);
+    QTimerEvent tick(TestAccess::fpsTimer(window));
+    QCoreApplication::sendEvent(&window, &tick);
+
+    QCOMPARE(debugMessages, QStringList { message });
+    QCOMPARE(TestAccess::frames(window), 0u);
+}
+
+void TestGLWidget::unknownTimerChangesNothing()
+{
+    showWidget();
+    TestAccess::setFrames(*widget, 7);
+    debugMessages.clear();
+    const int bogus = qMax(TestAccess::frameTimer(*widget), TestAccess::fpsTimer(*widget)) + 1000;
+    QTimerEvent tick(bogus);
+    QCoreApplication::sendEvent(widget.get(), &tick);
+
+    QVERIFY(debugMessages.isEmpty());
+    QCOMPARE(TestAccess::frames(*widget), 7u);
+    QCOMPARE(TestAccess::scene(*widget), 0);
+    QVERIFY(widget->isVisible());
+}
+
+void TestGLWidget::keys_data()
+{
+    QTest::addColumn<bool>("startFullScreen");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<bool>("fullScreenAfter");
+    QTest::addColumn<bool>("visibleAfter");
+
+    const Qt::KeyboardModifiers none = Qt::NoModifier;
+    QTest::newRow("Escape") << false << int(Qt::Key_Escape) << none << false << false;
+    QTest::newRow("Escape, full-screen") << true << int(Qt::Key_Escape) << none << true << false;
+    QTest::newRow("F") << false << int(Qt::Key_F) << none << true << true;
+    QTest::newRow("F, full-screen") << true << int(Qt::Key_F) << none << false << true;
+    QTest::newRow("Shift+F") << false << int(Qt::Key_F) << Qt::KeyboardModifiers(Qt::ShiftModifier)
+                             << true << true;
+    QTest::newRow("Ctrl+F") << false << int(Qt::Key_F) << Qt::KeyboardModifiers(Qt::ControlModifier)
+                            << true << true;
+    QTest::newRow("Alt+F") << false << int(Qt::Key_F) << Qt::KeyboardModifiers(Qt::AltModifier)
+                           << true << true;
+    QTest::newRow("Alt+Return") << false << int(Qt::Key_Return)
+                                << Qt::KeyboardModifiers(Qt::AltModifier) << true << true;
+    QTest::newRow("Alt+Return, full-screen")
+        << true << int(Qt::Key_Return) << Qt::KeyboardModifiers(Qt::AltModifier) << false << true;
+    QTest::newRow("Return") << false << int(Qt::Key_Return) << none << false << true;
+    QTest::newRow("Alt+Shift+Return")
+        << false << int(Qt::Key_Return)
+        << Qt::KeyboardModifiers(Qt::AltModifier | Qt::ShiftModifier) << false << true;
+    QTest::newRow("Ctrl+Alt+Return")
+        << false << int(Qt::Key_Return)
+        << Qt::KeyboardModifiers(Qt::AltModifier | Qt::ControlModifier) << false << true;
+    QTest::newRow("Alt+keypad Enter")
+        << false << int(Qt::Key_Enter)
+        << Qt::KeyboardModifiers(Qt::AltModifier | Qt::KeypadModifier) << false << true;
+    QTest::newRow("Q") << false << int(Qt::Key_Q) << none << false << true;
+    QTest::newRow("Space, full-screen") << true << int(Qt::Key_Space) << none << true << true;
+}
+
+void TestGLWidget::keys()
+{
+    QFETCH(bool, startFullScreen);
+    QFETCH(int, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(bool, fullScreenAfter);
+    QFETCH(bool, visibleAfter);
+
+    showWidget(startFullScreen);
+    QCOMPARE(widget->isFullScreen(), startFullScreen);
+    QTest::keyClick(widget.get(), Qt::Key(key), modifiers);
+
+    QCOMPARE(widget->isVisible(), visibleAfter);
+    if (visibleAfter)
+        QCOMPARE(widget->isFullScreen(), fullScreenAfter);
+    QCOMPARE(TestAccess::scene(*widget), 0);
+}
+
+// Return decides on the modifiers the application holds, not on those the
+// event carries. The events go straight to the widget: on their way through
+// the application Qt 5 would make the event's modifiers the application's.
+void TestGLWidget::returnLooksAtApplicationModifiers()
+{
+    showWidget();
+    QObject *receiver = widget.get();
+
+    QTest::keyClick(widget.get(), Qt::Key_Q);
+    QCOMPARE(QApplication::keyboardModifiers(), Qt::NoModifier);
+    QKeyEvent altReturn(QEvent::KeyPress, Qt::Key_Return, Qt::AltModifier);
+    receiver->event(&altReturn);
+    QVERIFY(!widget->isFullScreen());
+
+    QTest::keyPress(widget.get(), Qt::Key_Alt, Qt::AltModifier);
+    QCOMPARE(QApplication::keyboardModifiers(), Qt::AltModifier);
+    QKeyEvent plainReturn(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    receiver->event(&plainReturn);
+    QVERIFY(widget->isFullScreen());
+    QTest::keyRelease(widget.get(), Qt::Key_Alt, Qt::NoModifier);
+    QTest::keyClick(widget.get(), Qt::Key_Q);
+}
+
+void TestGLWidget::resizeKeepsPerspective_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QRect>("viewport");
+    QTest::addColumn<double>("aspect");
+    QTest::newRow("640x480") << QSize(640, 480) << QRect(0, 0, 640, 480) << 640.0 / 480.0;
+    QTest::newRow("odd") << QSize(333, 777) << QRect(0, 0, 333, 777) << 333.0 / 777.0;
+    QTest::newRow("zero height") << QSize(300, 0) << QRect(0, 0, 300, 1) << 300.0;
+}
+
+void TestGLWidget::resizeKeepsPerspective()
+{
+    QFETCH(QSize, size);
+    QFETCH(QRect, viewport);
+    QFETCH(double, aspect);
+
+    showWidget();
+    glLoadIdentity();
+    TestAccess::resizeGL(*widget, size.width(), size.height());
+
+    QCOMPARE(::viewport(), viewport);
+    QCOMPARE(integer(GL_MATRIX_MODE), GL_MODELVIEW);
+    const QMatrix4x4 m = projectionMatrix();
+    const double zNear = double(0.1f);
+    const double zFar = 100.0;
+    QVERIFY(qAbs(m(0, 0) - focal() / aspect) < 1e-6 * focal());
+    QVERIFY(qAbs(m(1, 1) - focal()) < 1e-5);
+    QVERIFY(qAbs(m(2, 2) - (zFar + zNear) / (zNear - zFar)) < 1e-5);
+    QVERIFY(qAbs(m(2, 3) - 2 * zFar * zNear / (zNear - zFar)) < 1e-5);
+    QCOMPARE(m(3, 2), -1.0f);
+}
+
+// What initializeGL leaves: the GL state, the plasma and the first caption.
+void TestGLWidget::initialState()
+{
+    showWidget();
+
+    GLfloat clear[4] = {};
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    QCOMPARE(QVector4D(clear[0], clear[1], clear[2], clear[3]), QVector4D(0, 0, 0, 1));
+    GLfloat depth = 0;
+    glGetFloatv(GL_DEPTH_CLEAR_VALUE, &depth);
+    QCOMPARE(depth, 1.0f);
+    QCOMPARE(integer(GL_DEPTH_FUNC), GL_LESS);
+    QVERIFY(GLFixture::isEnabled(GL_DEPTH_TEST));
+    QVERIFY(GLFixture::isEnabled(GL_TEXTURE_2D));
+    QCOMPARE(integer(GL_MATRIX_MODE), GL_MODELVIEW);
+
+    Plasma *plasma = TestAccess::plasma(*widget);
+    QCOMPARE(plasma->parent(), widget.get());
+    QCOMPARE(plasma->getImage()->size(), QSize(256, 256));
+    QCOMPARE(TestAccess::palette(*plasma).size(), 256);
+
+    const Object *dialog = TestAccess::dialog(*widget);
+    QCOMPARE(dialog->parent(), widget.get());
+    QVERIFY(!TestAccess::lighting(*dialog));
+    QVERIFY(TestAccess::textureUsage(*dialog));
+    QVERIFY(!TestAccess::dynamicTextureUsage(*dialog));
+    QCOMPARE(TestAccess::textureId(*dialog), TestAccess::texture(*widget, 0));
+    QCOMPARE(TestAccess::position(*dialog), QVector3D(-0.5f, -0.5f, -1.0f));
+    QCOMPARE(TestAccess::angle(*dialog), 10.0f);
+    QCOMPARE(TestAccess::axis(*dialog), QVector3D(0, 0, 1));
+    QCOMPARE(TestAccess::aspectRatio(*dialog), QSize(1, 1));
+
+    QVERIFY(!GLFixture::isEnabled(GL_LIGHT1));
+    verifyPlasmaRunning(20);
+}
+
+// The four pictures are textures of their own, upright (bottom row at t = 0),
+// and stay so after the pixmaps they came from are gone; the plasma texture
+// survives the plasma repainting its image.
+void TestGLWidget::picturesAndPlasmaTextures()
+{
+    showWidget();
+    QTest::qWait(100);
+    widget->makeCurrent();
+
+    const QStringList paths { ":dialogs/0.png", ":dialogs/1.png", ":dialogs/2.png",
+                              ":dialogs/credits.png" };
+    QSet<GLuint> names;
+    for (int i = 0; i < paths.size(); ++i) {
+        const GLuint texture = TestAccess::texture(*widget, i);
+        QVERIFY2(glIsTexture(texture), qPrintable(paths[i]));
+        names << texture;
+
+        const QImage picture = QImage(paths[i]).convertToFormat(QImage::Format_ARGB32).mirrored();
+        const QImage texels = GLFixture::textureImage(texture);
+        QCOMPARE(texels.size(), picture.size());
+        for (int v = 0; v < picture.height(); v += 7) {
+            for (int u = 0; u < picture.width(); u += 5) {
+                const QRgb expected = picture.pixel(u, v);
+                const QRgb found = texels.pixel(u, v);
+                QVERIFY(qAbs(qAlpha(found) - qAlpha(expected)) <= 1);
+                if (qAlpha(expected) == 255)
+                    QVERIFY2(near(QColor(found), QColor(expected), 1),
+                             qPrintable(QString("%1 at %2,%3").arg(paths[i]).arg(u).arg(v)));
+            }
+        }
+    }
+    const GLuint plasmaTexture = TestAccess::plasmaTexture(*widget);
+    QVERIFY(glIsTexture(plasmaTexture));
+    names << plasmaTexture;
+    QCOMPARE(names.size(), 5);
+}
+
+void TestGLWidget::sceneOneEntry()
+{
+    showWidget();
+    const Object *dialog = TestAccess::dialog(*widget);
+    advanceTo(1);
+
+    QVERIFY(TestAccess::textureUsage(*dialog));
+    QCOMPARE(TestAccess::textureId(*dialog), TestAccess::texture(*widget, 1));
+    QCOMPARE(TestAccess::aspectRatio(*dialog), QSize(8, 1));
+    QCOMPARE(TestAccess::position(*dialog), QVector3D(-0.5f, -0.5f, -12.0f));
+    QCOMPARE(TestAccess::angle(*dialog), 0.0f);
+    QCOMPARE(TestAccess::axis(*dialog), QVector3D(0, 0, 1));
+    QVERIFY(!TestAccess::lighting(*dialog));
+    QCOMPARE(TestAccess::position(*TestAccess::cube(*widget, 0)), QVector3D(-1.5f, 0.0f, -7.0f));
+    for (int i = 0; i < 4; ++i)
+        QVERIFY(!TestAccess::lighting(*TestAccess::cube(*widget, i)));
+    QVERIFY(!GLFixture::isEnabled(GL_LIGHT1));
+    verifyPlasmaStopped();
+}
+
+void TestGLWidget::sceneTwoEntry()
+{
+    showWidget();
+    advanceTo(1);
+    Cube *first = TestAccess::cube(*widget, 0);
+    first->rotate(-42.0f, 0.2f, 1.0f, 0.2f);
+    advanceTo(2);
+
+    QCOMPARE(TestAccess::angle(*first), -42.0f);
+    QCOMPARE(TestAccess::position(*first), QVector3D(1.5f, 0.0f, -7.0f));
+    QCOMPARE(TestAccess::position(*TestAccess::cube(*widget, 1)), QVector3D(-2.0f, -1.0f, -10.0f));
+    QCOMPARE(TestAccess::position(*TestAccess::cube(*widget, 2)), QVector3D(-1.0f, 2.0f, -15.0f));
+    for (int i = 0; i < 4; ++i)
+        QVERIFY(TestAccess::lighting(*TestAccess::cube(*widget, i)));
+
+    const Object *dialog = TestAccess::dialog(*widget);
+    QCOMPARE(TestAccess::textureId(*dialog), TestAccess::texture(*widget, 2));
+    QCOMPARE(TestAccess::aspectRatio(*dialog), QSize(8, 1));
+    QCOMPARE(TestAccess::position(*dialog), QVector3D(-8.0f, 2.0f, -12.0f));
+    QCOMPARE(TestAccess::angle(*dialog), 0.0f);
+    QVERIFY(!TestAccess::lighting(*dialog));
+
+    // Set between frames, with the identity model-view: eye space as given.
+    QVERIFY(GLFixture::isEnabled(GL_LIGHT1));
+    QVERIFY(!GLFixture::isEnabled(GL_LIGHT0));
+    QCOMPARE(lightParameter(GL_AMBIENT), QVector4D(0.5f, 0.5f, 0.5f, 1.0f));
+    QCOMPARE(lightParameter(GL_DIFFUSE), QVector4D(1.0f, 1.0f, 1.0f, 1.0f));
+    QCOMPARE(lightParameter(GL_POSITION), QVector4D(0.0f, 10.0f, -5.0f, 1.0f));
+    verifyPlasmaStopped();
+}
+
+void TestGLWidget::sceneThreeEntry()
+{
+    showWidget();
+    advanceTo(2);
+    const GLuint firstPlasmaTexture = TestAccess::plasmaTexture(*widget);
+    advanceTo(3);
+
+    const GLuint plasmaTexture = TestAccess::plasmaTexture(*widget);
+    QVERIFY(plasmaTexture != firstPlasmaTexture);
+    QVERIFY(glIsTexture(plasmaTexture));
+
+    const Object *dialog = TestAccess::dialog(*widget);
+    QCOMPARE(TestAccess::textureId(*dialog), TestAccess::texture(*widget, 3));
+    QCOMPARE(TestAccess::aspectRatio(*dialog), QSize(1, 4));
+    QCOMPARE(TestAccess::position(*dialog), QVector3D(0.5f, -5.5f, -3.0f));
+    QCOMPARE(TestAccess::angle(*dialog), 0.0f);
+    const QVector3D positions[] = { { -8.0f, 5.0f, -20.0f },
+                                    { -8.0f, 0.0f, -20.0f },
+                                    { -8.0f, -5.0f, -20.0f },
+                                    { -1.0f, 0.0f, -10.0f } };
+    for (int i = 0; i < 4; ++i) {
+        QCOMPARE(TestAccess::position(*TestAccess::cube(*widget, i)), positions[i]);
+        QVERIFY(TestAccess::lighting(*TestAccess::cube(*widget, i)));
+    }
+
+    QVERIFY(GLFixture::isEnabled(GL_LIGHT1));
+    QCOMPARE(lightParameter(GL_AMBIENT), QVector4D(0.5f, 0.5f, 0.5f, 1.0f));
+    QCOMPARE(lightParameter(GL_DIFFUSE), QVector4D(1.0f, 1.0f, 1.0f, 1.0f));
+    QCOMPARE(lightParameter(GL_POSITION), QVector4D(0.0f, 10.0f, 1.0f, 1.0f));
+    verifyPlasmaRunning(30);
+}
+
+void TestGLWidget::fourthChangeCloses()
+{
+    showWidget();
+    advanceTo(3);
+    QVERIFY(widget->isVisible());
+    QVERIFY(QMetaObject::invokeMethod(widget.get(), "changeScene"));
+    QVERIFY(!widget->isVisible());
+    QCOMPARE(TestAccess::scene(*widget), 3);
+}
+
+void TestGLWidget::frame_data()
+{
+    QTest::addColumn<int>("scene");
+    for (int scene = 0; scene < 4; ++scene)
+        QTest::addRow("scene %d", scene) << scene;
+}
+
+// One frame: counted, every turning cube one step on, the credits up, and
+// the GL state left as every frame leaves it.
+void TestGLWidget::frame()
+{
+    QFETCH(int, scene);
+
+    showWidget();
+    advanceTo(scene);
+    // A frame of the scene before, so that the state checked is this frame's.
+    TestAccess::paintGL(*widget);
+
+    float angles[4];
+    for (int i = 0; i < 4; ++i)
+        angles[i] = TestAccess::angle(*TestAccess::cube(*widget, i));
+    const QVector3D credits = TestAccess::position(*TestAccess::dialog(*widget));
+    TestAccess::setFrames(*widget, 5);
+
+    TestAccess::paintGL(*widget);
+
+    QCOMPARE(TestAccess::frames(*widget), 6u);
+    const QVector<Spin> &spins = SpinsPerScene[scene];
+    for (int i = 0; i < 4; ++i) {
+        const Cube *cube = TestAccess::cube(*widget, i);
+        if (i < spins.size()) {
+            QCOMPARE(TestAccess::angle(*cube), angles[i] + spins[i].step);
+            QCOMPARE(TestAccess::axis(*cube), spins[i].axis);
+        } else {
+            QCOMPARE(TestAccess::angle(*cube), angles[i]);
+        }
+    }
+    const QVector3D rise(0.0f, scene == 3 ? 0.008f : 0.0f, 0.0f);
+    QCOMPARE(TestAccess::position(*TestAccess::dialog(*widget)), credits + rise);
+
+    verifyStateBetweenFrames(scene >= 2);
+}
+
+// In scene 0 the plasma fills the window, its first image row along the
+// bottom, with red and blue exchanged against the palette.
+void TestGLWidget::plasmaFillsWindow()
+{
+    showWidget();
+    const QImage image = TestAccess::plasma(*widget)->getImage()->copy();
+    TestAccess::paintGL(*widget);
+
+    const QPoint probes[] = { { 2, 2 }, { 637, 2 }, { 637, 477 }, { 637, 240 }, { 2, 60 } };
+    bool exchangeSeen = false;
+    for (const QPoint &probe : probes) {
+        const QColor found = GLFixture::pixel(probe.x(), probe.y());
+        const int u = probe.x() * 256 / 640;
+        const int v = probe.y() * 256 / 480;
+        const QColor expected = exchangeRedBlue(image.pixel(u, v));
+        QVERIFY2(near(found, expected, 16),
+                 qPrintable(QString("at %1,%2: %3, expected %4; frame saved as %5")
+                                .arg(probe.x())
+                                .arg(probe.y())
+                                .arg(describe(found), describe(expected),
+                                     GLFixture::saveFailure(
+                                         GLFixture::grabColourBuffer(widget->size())))));
+        if (!near(found, QColor(image.pixel(u, v)), 40))
+            exchangeSeen = true;
+    }
+    QVERIFY2(exchangeSeen, "no probe tells the exchanged colours from the palette's own");
+}
+
+bool TestGLWidget::captionSpotMatches(const QString &path, int radius, int tolerance,
+                                      QString *message)
+{
+    const Object *dialog = TestAccess::dialog(*widget);
+    const QImage picture = QImage(path).convertToFormat(QImage::Format_ARGB32);
+    const QMatrix4x4 transform = perspective(widget->size()) * quadTransform(*dialog);
+    auto windowPoint = [&](QPoint texel) {
+        const QVector3D st((texel.x() + 0.5f) / picture.width(),
+                           1.0f - (texel.y() + 0.5f) / picture.height(), 0.0f);
+        return toWindow(transform, st, widget->size());
+    };
+    const QRect inside = QRect(QPoint(0, 0), widget->size()).adjusted(4, 4, -4, -4);
+    const QPoint spot = solidSpot(
+        picture, radius, [&](QPoint texel) { return inside.contains(windowPoint(texel)); });
+    if (spot.x() < 0) {
+        *message = QString("%1 has no visible solid patch").arg(path);
+        return false;
+    }
+    const QPoint at = windowPoint(spot);
+    const QColor found = GLFixture::pixel(at.x(), at.y());
+    const QColor expected(picture.pixel(spot));
+    if (near(found, expected, tolerance))
+        return true;
+    *message = QString("%1 texel %2,%3 at %4,%5: %6, expected %7; frame saved as %8")
+                   .arg(path)
+                   .arg(spot.x())
+                   .arg(spot.y())
+                   .arg(at.x())
+                   .arg(at.y())
+                   .arg(describe(found), describe(expected),
+                        GLFixture::saveFailure(GLFixture::grabColourBuffer(widget->size())));
+    return false;
+}
+
+void TestGLWidget::captionOverScene_data()
+{
+    QTest::addColumn<int>("scene");
+    QTest::addColumn<QString>("picture");
+    QTest::addColumn<int>("radius");
+    QTest::addColumn<int>("tolerance");
+    QTest::newRow("scene 0") << 0 << ":dialogs/0.png" << 3 << 24;
+    QTest::newRow("scene 1") << 1 << ":dialogs/1.png" << 2 << 48;
+    QTest::newRow("scene 2") << 2 << ":dialogs/2.png" << 2 << 48;
+}
+
+// Each of the first three scenes shows its caption, upright and on top.
+void TestGLWidget::captionOverScene()
+{
+    QFETCH(int, scene);
+    QFETCH(QString, picture);
+    QFETCH(int, radius);
+    QFETCH(int, tolerance);
+
+    showWidget();
+    advanceTo(scene);
+    TestAccess::paintGL(*widget);
+    QString message;
+    QVERIFY2(captionSpotMatches(picture, radius, tolerance, &message), qPrintable(message));
+}
+
+// One unlit cube in its flat yellow-to-orange face colours on black.
+void TestGLWidget::sceneOnePixels()
+{
+    showWidget();
+    advanceTo(1);
+    TestAccess::paintGL(*widget);
+
+    const QMatrix4x4 projection = perspective(widget->size());
+    const QPoint centre =
+        toWindow(projection, TestAccess::position(*TestAccess::cube(*widget, 0)), widget->size());
+    const QColor face = GLFixture::pixel(centre.x(), centre.y());
+    QVERIFY2(face.red() >= 250 && face.blue() <= 5 && face.green() >= 175 && face.green() <= 245,
+             qPrintable(describe(face)));
+    QCOMPARE(GLFixture::pixel(5, 5), QColor(0, 0, 0));
+}
+
+// The first two cubes lit in grey default material, the third in its colours.
+void TestGLWidget::sceneTwoPixels()
+{
+    showWidget();
+    advanceTo(2);
+    TestAccess::paintGL(*widget);
+
+    const QMatrix4x4 projection = perspective(widget->size());
+    for (int i = 0; i < 3; ++i) {
+        const QPoint centre = toWindow(
+            projection, TestAccess::position(*TestAccess::cube(*widget, i)), widget->size());
+        const QColor lit = GLFixture::pixel(centre.x(), centre.y());
+        const QString text = QString("cube %1: %2").arg(i).arg(describe(lit));
+        if (i < 2) {
+            QVERIFY2(lit.red() > 20 && near(lit, QColor(lit.red(), lit.red(), lit.red()), 2),
+                     qPrintable(text));
+        } else {
+            QVERIFY2(lit.red() > 40 && lit.red() >= lit.green() && lit.blue() <= 5 &&
+                         lit.red() - lit.blue() > 30,
+                     qPrintable(text));
+        }
+    }
+}
+
+// Textured with the plasma, lit in grey: red equals green on screen (the
+// palette's green equals its blue, and red and blue arrive exchanged).
+void TestGLWidget::sceneThreePixels()
+{
+    showWidget();
+    advanceTo(3);
+    TestAccess::paintGL(*widget);
+
+    const QMatrix4x4 projection = perspective(widget->size());
+    bool coloured = false;
+    for (int i = 0; i < 4; ++i) {
+        const QPoint centre = toWindow(
+            projection, TestAccess::position(*TestAccess::cube(*widget, i)), widget->size());
+        for (const QPoint offset : { QPoint(0, 0), QPoint(4, 3), QPoint(-3, -4) }) {
+            const QPoint at = centre + offset;
+            if (!QRect(QPoint(0, 0), widget->size()).contains(at))
+                continue;
+            const QColor texel = GLFixture::pixel(at.x(), at.y());
+            const QString text =
+                QString("cube %1 at %2,%3: %4").arg(i).arg(at.x()).arg(at.y()).arg(describe(texel));
+            QVERIFY2(texel.red() + texel.green() + texel.blue() > 10, qPrintable(text));
+            QVERIFY2(qAbs(texel.red() - texel.green()) <= 2, qPrintable(text));
+            if (qAbs(texel.blue() - texel.red()) > 10)
+                coloured = true;
+        }
+    }
+    QVERIFY2(coloured, "the cubes show no plasma colour");
+}
+
+// Full-screen under the window manager: the frame covers the screen, and
+// leaving full-screen gives back the normal 640 x 480.
+void TestGLWidget::fullScreen()
+{
+    showWidget(true);
+    const QSize screen = widget->screen()->size();
+    QTRY_COMPARE(widget->size(), screen);
+    QTest::qWait(50);
+    widget->makeCurrent();
+    QCOMPARE(viewport(), QRect(QPoint(0, 0), screen));
+
+    const QImage image = TestAccess::plasma(*widget)->getImage()->copy();
+    TestAccess::paintGL(*widget);
+    const QPoint corners[] = { { 0, 0 }, { screen.width() - 1, 0 } };
+    for (const QPoint &corner : corners) {
+        const QColor found = GLFixture::pixel(corner.x(), corner.y());
+        const QColor expected = exchangeRedBlue(image.pixel(corner.x() * 256 / screen.width(), 0));
+        QVERIFY2(near(found, expected, 16),
+                 qPrintable(QString("%1, expected %2").arg(describe(found), describe(expected))));
+    }
+
+    QTest::keyClick(widget.get(), Qt::Key_F);
+    QTRY_COMPARE(widget->size(), NormalSize);
+    QVERIFY(!widget->isFullScreen());
+}
+
+QTEST_MAIN(TestGLWidget)
+#include "tst_glwidget.moc"
