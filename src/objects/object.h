@@ -35,14 +35,14 @@ public:
 
     // Re-specifies the bound 2D texture with the plasma's current image.
     static void uploadPlasma(Plasma *plasma);
+    // Clamps the bound 2D texture to its edges in s and t.
+    static void clampTextureToEdge();
 
 protected:
     friend struct TestAccess;
 
     // Turns GL_LIGHTING on or off as `lighting` says.
     void applyLighting() const;
-    // Clamps the bound 2D texture to its edges in s and t.
-    static void clampTextureToEdge();
 
     bool lighting;
     bool textureUsage;

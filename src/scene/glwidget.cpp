@@ -346,8 +346,7 @@ void GLWidget::paintPlasma()
     glLoadIdentity();
 
     glBindTexture(GL_TEXTURE_2D, plasmaTexture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    Object::clampTextureToEdge();
     Object::uploadPlasma(plasma);
 
     glEnableClientState(GL_VERTEX_ARRAY);
