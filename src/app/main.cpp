@@ -2,9 +2,39 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QThread>
 
 #include <phonon/MediaObject>
 #include <phonon/MediaSource>
+
+namespace {
+const QSize NormalSize(640, 480);
+
+// Phonon asks the soundtrack's device for 4 KiB at a time through the event
+// loop of the thread the device lives in. A GUI thread busy painting a
+// full-screen frame cannot keep up with the 88 KB a second the music needs,
+// so the device is served by a thread of its own. The device, the player and
+// the thread live until the process ends.
+Phonon::MediaObject *playSoundtrack(QThread *reader)
+{
+    auto *music = new QFile(":music.wav");
+    Phonon::MediaObject *player =
+        Phonon::createPlayer(Phonon::MusicCategory, Phonon::MediaSource(music));
+    reader->start();
+    music->moveToThread(reader);
+    player->play();
+    return player;
+}
+
+// Phonon's GStreamer back end deadlocks when the application object tears
+// down a player that is still reading: stopped first, it lets the process end.
+void stopSoundtrack(Phonon::MediaObject *player, QThread *reader)
+{
+    player->stop();
+    reader->quit();
+    reader->wait();
+}
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -13,21 +43,14 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName("Plok");
 
-    // The soundtrack's device and player are never deleted; the media source
-    // opens the device itself. Without an audio output the demo runs silently.
-    auto *music = new QFile(":music.wav");
-    Phonon::MediaObject *player =
-        Phonon::createPlayer(Phonon::MusicCategory, Phonon::MediaSource(music));
-    player->play();
+    auto *musicReader = new QThread;
+    Phonon::MediaObject *player = playSoundtrack(musicReader);
 
     GLWidget widget;
-    widget.resize(640, 480);
+    widget.resize(NormalSize);
     widget.showFullScreen();
 
     const int status = app.exec();
-    // Phonon's GStreamer back end deadlocks when the application object tears
-    // down a player still reading from a device: the reader waits for data
-    // from this thread. Stopped first, it lets the process end.
-    player->stop();
+    stopSoundtrack(player, musicReader);
     return status;
 }

@@ -1,0 +1,179 @@
+// Checks what an end-to-end run of the demo left behind: its log, its
+// screenshots and the recording of its soundtrack. Prints every verdict
+// with what was measured; exits with 1 if any check failed.
+
+#include "checks.h"
+#include "demolog.h"
+#include "scenechecks.h"
+#include "screenshot.h"
+#include "soundmatch.h"
+
+#include <QStringList>
+
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+// Searching a recorded stretch in the soundtrack allows the sound to start
+// up to this long before or after the demo was launched.
+const double earliestSoundStart = -0.5;
+const double latestSoundStart = 3.0;
+// What the checks accept.
+const double soundStartLimit = 1.0;
+const double soundStartTolerance = 0.25; // the marker's own delay may be longer
+const double minCorrelation = 0.9;
+const double maxDrift = 0.1;
+const double minLoudness = 0.001;
+
+int checkLog(const QStringList &args)
+{
+    Checks checks;
+    const DemoLog log(args.value(0));
+    log.checkStart(checks);
+    log.checkFpsLines(checks, args.value(1).toInt(), args.value(2).toInt());
+    log.reportScenes(checks);
+    return checks.exitCode();
+}
+
+int checkScene(const QStringList &args)
+{
+    Checks checks;
+    QVector<Screenshot> shots;
+    for (const QString &path : args.mid(1)) {
+        shots.append(Screenshot(path));
+        SceneChecks::checkScreen(checks, shots.last());
+    }
+    const int scene = args.value(0).toInt();
+    const int needed = scene == 2 ? 1 : 2;
+    if (!checks.expect(shots.size() == needed && checks.exitCode() == 0,
+                       QString("scene %1 screenshots to look at").arg(scene),
+                       QString::number(shots.size())))
+        return checks.exitCode();
+    switch (scene) {
+    case 0:
+        SceneChecks::plasmaAndCaption(checks, shots[0], shots[1]);
+        break;
+    case 1:
+        SceneChecks::flatCube(checks, shots[0], shots[1]);
+        break;
+    case 2:
+        SceneChecks::litCubes(checks, shots[0]);
+        break;
+    default:
+        SceneChecks::texturedCubesAndCredits(checks, shots[0], shots[1]);
+    }
+    return checks.exitCode();
+}
+
+// The beep that marks a moment of the run in the recording: 0.1 s of 1 kHz.
+const int markerRate = 44100;
+const double markerSeconds = 0.1;
+const double markerFrequency = 1000.0;
+const float markerLevel = 0.5f;
+
+int writeMarker(const QStringList &args)
+{
+    QVector<float> samples(int(markerSeconds * markerRate));
+    for (int i = 0; i < samples.size(); ++i)
+        samples[i] = markerLevel * float(std::sin(2 * M_PI * markerFrequency * i / markerRate));
+    return SoundMatch::writeWav(args.value(0), samples, markerRate) ? 0 : 1;
+}
+
+// Where the recording first gets loud, in seconds; -1 if nowhere.
+double firstLoud(const QVector<float> &recording, int sampleRate)
+{
+    for (int i = 0; i < recording.size(); ++i) {
+        if (std::abs(recording[i]) >= markerLevel / 2)
+            return double(i) / sampleRate;
+    }
+    return -1.0;
+}
+
+// The recording holds the marker, played with paplay the given seconds
+// before the demo was launched, then the demo's run of the given length.
+// The marker stands for the sound server's own delay: the soundtrack's
+// start is measured against a trivial player started at the same moment.
+int checkSound(const QStringList &args)
+{
+    Checks checks;
+    int referenceRate = 0;
+    int recordingRate = 0;
+    const QVector<float> reference = SoundMatch::readWav(args.value(0), &referenceRate);
+    const QVector<float> recording = SoundMatch::readWav(args.value(1), &recordingRate);
+    const double marker = firstLoud(recording, std::max(recordingRate, 1));
+    const double launch = marker + args.value(2).toDouble();
+    const double end = launch + args.value(3).toDouble();
+    checks.expect(!reference.isEmpty(), "the soundtrack can be read",
+                  QString("%1 samples at %2 Hz").arg(reference.size()).arg(referenceRate));
+    checks.expect(marker >= 0.0, "the beep before the launch is in the recording",
+                  QString("at %1 s").arg(marker, 0, 'f', 3));
+    // The last moments may not have reached the file when recording stopped.
+    checks.expect(recordingRate == referenceRate && recording.size() >= (end - 1.0) * recordingRate,
+                  "the recording covers the run at the soundtrack's rate",
+                  QString("%1 s at %2 Hz, demo from %3 s to %4 s")
+                      .arg(double(recording.size()) / std::max(recordingRate, 1), 0, 'f', 2)
+                      .arg(recordingRate)
+                      .arg(launch, 0, 'f', 2)
+                      .arg(end, 0, 'f', 2));
+    if (checks.exitCode() != 0)
+        return checks.exitCode();
+
+    const SoundMatch match(reference, recording, referenceRate);
+    double starts[2] = {};
+    const double sinceLaunch[2] = { 2.0, end - launch - 8.0 };
+    const char *names[2] = { "early", "late" };
+    for (int i = 0; i < 2; ++i) {
+        const double at = sinceLaunch[i];
+        const SoundMatch::Match found =
+            match.find(launch + at, at - latestSoundStart, at - earliestSoundStart);
+        starts[i] = at - found.referenceSeconds;
+        const QString where = QString("%1 s after launch").arg(at, 0, 'f', 1);
+        checks.expect(found.rms >= minLoudness, QString("sound is heard %1").arg(where),
+                      QString("RMS %1 of full scale").arg(found.rms, 0, 'f', 4));
+        checks.expect(found.correlation >= minCorrelation,
+                      QString("the %1 stretch is the soundtrack").arg(names[i]),
+                      QString("normalised cross-correlation %1 at soundtrack time %2 s")
+                          .arg(found.correlation, 0, 'f', 4)
+                          .arg(found.referenceSeconds, 0, 'f', 3));
+    }
+    if (checks.exitCode() != 0) {
+        checks.note("where the stretches place the soundtrack's start",
+                    QString("%1 s and %2 s after launch")
+                        .arg(starts[0], 0, 'f', 3)
+                        .arg(starts[1], 0, 'f', 3));
+        return checks.exitCode();
+    }
+    checks.expect(starts[0] >= -soundStartTolerance && starts[0] <= soundStartLimit,
+                  "the soundtrack starts within a second of launch",
+                  QString("at %1 s").arg(starts[0], 0, 'f', 3));
+    checks.expect(std::abs(starts[1] - starts[0]) <= maxDrift,
+                  "it plays on without gaps to the end",
+                  QString("the late stretch places the start at %1 s").arg(starts[1], 0, 'f', 3));
+    return checks.exitCode();
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    const QString command = args.isEmpty() ? QString() : args.takeFirst();
+    if (command == "log" && args.size() == 3)
+        return checkLog(args);
+    if (command == "scene" && args.size() >= 2)
+        return checkScene(args);
+    if (command == "sound" && args.size() == 4)
+        return checkSound(args);
+    if (command == "marker" && args.size() == 1)
+        return writeMarker(args);
+    std::fprintf(stderr,
+                 "usage: %s log LOG.times MIN_FPS_LINES MAX_FPS_LINES\n"
+                 "       %s scene 0|1|3 EARLIER.png LATER.png | scene 2 SHOT.png\n"
+                 "       %s sound SOUNDTRACK.wav RECORDING.wav MARKER_TO_LAUNCH_S RUN_S\n"
+                 "       %s marker BEEP.wav\n",
+                 argv[0], argv[0], argv[0], argv[0]);
+    return 2;
+}

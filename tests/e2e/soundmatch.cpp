@@ -1,0 +1,173 @@
+#include "soundmatch.h"
+
+#include <QDataStream>
+#include <QFile>
+#include <QtEndian>
+
+#include <algorithm>
+#include <cmath>
+#include <complex>
+#include <vector>
+
+namespace {
+
+using Spectrum = std::vector<std::complex<double>>;
+
+// The recorded stretch that is looked for: 2^18 samples, about 6 s.
+const int stretchLength = 1 << 18;
+
+// In-place radix-2 FFT; the size must be a power of two.
+void fft(Spectrum &data, bool inverse)
+{
+    const size_t n = data.size();
+    for (size_t i = 1, j = 0; i < n; ++i) {
+        size_t bit = n >> 1;
+        for (; j & bit; bit >>= 1)
+            j ^= bit;
+        j ^= bit;
+        if (i < j)
+            std::swap(data[i], data[j]);
+    }
+    for (size_t length = 2; length <= n; length <<= 1) {
+        const double angle = 2 * M_PI / double(length) * (inverse ? 1 : -1);
+        const std::complex<double> step(std::cos(angle), std::sin(angle));
+        for (size_t i = 0; i < n; i += length) {
+            std::complex<double> w(1.0);
+            for (size_t k = 0; k < length / 2; ++k) {
+                const std::complex<double> even = data[i + k];
+                const std::complex<double> odd = data[i + k + length / 2] * w;
+                data[i + k] = even + odd;
+                data[i + k + length / 2] = even - odd;
+                w *= step;
+            }
+        }
+    }
+}
+
+Spectrum padded(const float *samples, int count, size_t size)
+{
+    Spectrum data(size);
+    for (int i = 0; i < count; ++i)
+        data[i] = samples[i];
+    return data;
+}
+
+} // namespace
+
+QVector<float> SoundMatch::readWav(const QString &path, int *sampleRate)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
+    if (bytes.size() < 12 || !bytes.startsWith("RIFF") || bytes.mid(8, 4) != "WAVE")
+        return {};
+
+    int channels = 0;
+    int bits = 0;
+    for (int chunk = 12; chunk + 8 <= bytes.size();) {
+        const QByteArray id = bytes.mid(chunk, 4);
+        const int body = chunk + 8;
+        // A recording that was cut short may promise more than the file holds.
+        const int size = int(std::min<qint64>(
+            qFromLittleEndian<quint32>(bytes.constData() + chunk + 4), bytes.size() - body));
+        if (id == "fmt " && size >= 16) {
+            channels = qFromLittleEndian<quint16>(bytes.constData() + body + 2);
+            *sampleRate = int(qFromLittleEndian<quint32>(bytes.constData() + body + 4));
+            bits = qFromLittleEndian<quint16>(bytes.constData() + body + 14);
+        } else if (id == "data" && channels > 0 && bits == 16) {
+            const int frames = size / (2 * channels);
+            QVector<float> samples(frames);
+            for (int i = 0; i < frames; ++i) {
+                float sum = 0.0f;
+                for (int c = 0; c < channels; ++c)
+                    sum += qFromLittleEndian<qint16>(bytes.constData() + body +
+                                                     2 * (i * channels + c));
+                samples[i] = sum / (32768.0f * channels);
+            }
+            return samples;
+        }
+        chunk = body + size + (size & 1);
+    }
+    return {};
+}
+
+bool SoundMatch::writeWav(const QString &path, const QVector<float> &samples, int sampleRate)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const quint32 dataSize = quint32(2 * samples.size());
+    QDataStream out(&file);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out.writeRawData("RIFF", 4);
+    out << quint32(36 + dataSize);
+    out.writeRawData("WAVEfmt ", 8);
+    out << quint32(16) << quint16(1) << quint16(1) // PCM, mono
+        << quint32(sampleRate) << quint32(2 * sampleRate) << quint16(2) << quint16(16);
+    out.writeRawData("data", 4);
+    out << dataSize;
+    for (const float sample : samples)
+        out << qint16(std::clamp(sample, -1.0f, 1.0f) * 32767);
+    return out.status() == QDataStream::Ok;
+}
+
+SoundMatch::SoundMatch(const QVector<float> &reference, const QVector<float> &recording,
+                       int sampleRate)
+    : reference(reference)
+    , recording(recording)
+    , sampleRate(sampleRate)
+{
+}
+
+SoundMatch::Match SoundMatch::find(double recordingSeconds, double referenceFrom,
+                                   double referenceTo) const
+{
+    Match match;
+    const int start = int(recordingSeconds * sampleRate);
+    const int first = std::max(0, int(referenceFrom * sampleRate));
+    const int last = std::min(int(referenceTo * sampleRate), reference.size() - stretchLength);
+    if (start < 0 || start + stretchLength > recording.size() || last < first)
+        return match;
+
+    const float *stretch = recording.constData() + start;
+    const float *candidates = reference.constData() + first;
+    const int span = last - first + stretchLength;
+    size_t size = 1;
+    while (size < size_t(span))
+        size <<= 1;
+
+    // Cross-correlation of the stretch with every position of the span:
+    // sum over i of stretch[i] * candidates[lag + i].
+    Spectrum lhs = padded(stretch, stretchLength, size);
+    Spectrum rhs = padded(candidates, span, size);
+    fft(lhs, false);
+    fft(rhs, false);
+    for (size_t i = 0; i < size; ++i)
+        rhs[i] *= std::conj(lhs[i]);
+    fft(rhs, true);
+
+    double stretchEnergy = 0.0;
+    for (int i = 0; i < stretchLength; ++i)
+        stretchEnergy += double(stretch[i]) * stretch[i];
+    match.rms = std::sqrt(stretchEnergy / stretchLength);
+
+    // Energy of the reference under the stretch, slid along the lags.
+    double windowEnergy = 0.0;
+    for (int i = 0; i < stretchLength; ++i)
+        windowEnergy += double(candidates[i]) * candidates[i];
+    for (int lag = 0; lag <= last - first; ++lag) {
+        const double denominator = std::sqrt(stretchEnergy * windowEnergy);
+        const double correlation = denominator > 0.0 ? rhs[lag].real() / size / denominator : 0.0;
+        if (correlation > match.correlation) {
+            match.correlation = correlation;
+            match.referenceSeconds = double(first + lag) / sampleRate;
+        }
+        if (lag < last - first) {
+            const double leaving = candidates[lag];
+            const double entering = candidates[lag + stretchLength];
+            windowEnergy += entering * entering - leaving * leaving;
+        }
+    }
+    return match;
+}
