@@ -149,3 +149,13 @@ demo_window() {
     log "the demo's window did not show up"
     return 1
 }
+
+# press_escape WINDOW: Escape to the demo's window. When the window has the
+# focus xdotool types through the X server's test keyboard; the demo closes
+# on the press, xdotool then fails on the vanished window before it sends the
+# release, and the key stays down: auto-repeat would then close the next
+# window on this display. So the key is always released afterwards.
+press_escape() {
+    xdotool key --window "$1" Escape 2>/dev/null || true
+    xdotool keyup Escape 2>/dev/null || true
+}

@@ -7,7 +7,7 @@ start_demo "$OUT/plok.log"
 window=$(demo_window 10) || true
 WAIT_US=$((DEMO_START_US + 5000000 - $(now_us)))
 [ "$WAIT_US" -gt 0 ] && sleep "$(format_us "$WAIT_US")"
-[ -n "$window" ] && xdotool key --window "$window" Escape
+[ -n "$window" ] && press_escape "$window"
 KEY_US=$(now_us)
 wait_demo 20
 
