@@ -19,7 +19,7 @@ SOUND_PACKAGES=(
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-pulseaudio
 )
 RUN_PACKAGES=(libgl1-mesa-dri xvfb xauth openbox x11-utils imagemagick)
-TEST_PACKAGES=(xdotool pulseaudio pulseaudio-utils)
+TEST_PACKAGES=(xdotool pulseaudio pulseaudio-utils desktop-file-utils)
 
 log() { printf '%s\n' "$*" >&2; }
 

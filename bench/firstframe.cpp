@@ -1,0 +1,57 @@
+// Preloaded into the demo by scripts/bench (LD_PRELOAD): notes when the
+// first frame reaches the screen, which the demo itself does not log. At
+// the first buffer swap it writes one line to the file named by
+// PLOK_FIRST_FRAME_FILE: the wall-clock time in microseconds since the epoch
+// right after the swap, then the GL renderer and version strings, separated
+// by tabs. Every call is handed on to the real glXSwapBuffers.
+
+#include <GL/gl.h>
+#include <GL/glx.h>
+
+#include <dlfcn.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+namespace {
+using SwapBuffers = void (*)(Display *, GLXDrawable);
+
+long long wallClockMicroseconds()
+{
+    timespec now {};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return now.tv_sec * 1000000LL + now.tv_nsec / 1000;
+}
+
+const char *glString(GLenum name)
+{
+    const auto *text = reinterpret_cast<const char *>(glGetString(name));
+    return text ? text : "unknown";
+}
+
+void noteFirstFrame(long long swappedAt)
+{
+    const char *path = std::getenv("PLOK_FIRST_FRAME_FILE");
+    if (!path)
+        return;
+    if (FILE *file = std::fopen(path, "w")) {
+        std::fprintf(file, "%lld\t%s\t%s\n", swappedAt, glString(GL_RENDERER),
+                     glString(GL_VERSION));
+        std::fclose(file);
+    }
+}
+} // namespace
+
+extern "C" void glXSwapBuffers(Display *display, GLXDrawable drawable)
+{
+    static const auto realSwapBuffers =
+        reinterpret_cast<SwapBuffers>(dlsym(RTLD_NEXT, "glXSwapBuffers"));
+    static bool firstFrameNoted = false;
+
+    realSwapBuffers(display, drawable);
+    if (!firstFrameNoted) {
+        firstFrameNoted = true;
+        noteFirstFrame(wallClockMicroseconds());
+    }
+}

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Whole runs back to back: RUNS runs (default 5) of the demo in a row, each
+# must play the whole timeline, log it, and exit with status 0 at about 45 s
+# without leaving a process behind.
+# Arguments: the demo, a folder for the runs' files, the number of runs.
+set -euo pipefail
+source "$(dirname "$0")/soak.sh" "$1" "$2"
+RUNS=${3:-5}
+
+for run in $(seq "$RUNS"); do
+    start_demo "$OUT/run$run.log"
+    wait_for_timeline || true
+    wait_demo
+    expect_run "run $run: the demo" 44.5 46.5
+    expect_log "run $run: the demo" 44 45
+    expect "$(holds test ! -e "/proc/$DEMO_PID")" "run $run: nothing is left running" "pid $DEMO_PID"
+done
+finish

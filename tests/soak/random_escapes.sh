@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Escape at random moments: RUNS runs (default 10), spread over the four
+# scenes in turn, each pressed at a random time inside its scene. Every run
+# must end within 1.5 s of the key with status 0.
+# Arguments: the demo, a folder for the runs' files, the number of runs.
+set -euo pipefail
+source "$(dirname "$0")/soak.sh" "$1" "$2"
+RUNS=${3:-10}
+
+# The timeline in ms; a key is pressed at least MARGIN away from a cut, so
+# that its scene is certain.
+SCENE_STARTS=(0 7000 14500 22000)
+SCENE_ENDS=(7000 14500 22000 45000)
+MARGIN=400
+FIRST_KEY_MS=1000
+
+for run in $(seq "$RUNS"); do
+    scene=$(((run - 1) % 4))
+    from=$((SCENE_STARTS[scene] + MARGIN))
+    [ "$from" -lt "$FIRST_KEY_MS" ] && from=$FIRST_KEY_MS
+    span=$((SCENE_ENDS[scene] - MARGIN - from))
+    at_ms=$((from + (RANDOM * 32768 + RANDOM) % span))
+
+    start_demo "$OUT/run$run.log"
+    wait_for_timeline || true
+    window=$(demo_window 10) || true
+    left=$((DEMO_ZERO_US + at_ms * 1000 - $(now_us)))
+    [ "$left" -gt 0 ] && sleep "$(format_us "$left")"
+    pressed=$(now_us)
+    [ -z "$window" ] || press_escape "$window"
+    wait_demo
+    expect "$([ -n "$window" ] && [ "$DEMO_STATUS" -eq 0 ] &&
+        [ $((DEMO_END_US - pressed)) -le 1500000 ] && echo true)" \
+        "run $run: Escape in scene $scene at $(format_us $((at_ms * 1000))) s ends the demo with status 0" \
+        "status $DEMO_STATUS, $(format_us $((DEMO_END_US - pressed))) s after the key"
+done
+finish

@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# A storm of keys and window changes on the real window: 200 full-screen
+# toggles by F (with any modifier) and Alt+Return, mixed with resizes and
+# keys that must do nothing (Return alone, Alt+Shift+Return, Control+Alt+
+# Return, keypad Enter, letters, arrows). Then the window is made 1200 x 300
+# and, in the one-cube scene or (if the storm ran long on a busy machine) the
+# three-cube scene, its picture must show the face-coloured cube where the
+# projection for that shape puts it, unstretched; Escape ends the demo with
+# status 0.
+# Arguments: the demo, plok_projectioncheck, a folder for the run's files.
+set -euo pipefail
+CHECKER=$2
+source "$(dirname "$0")/soak.sh" "$1" "$3"
+
+TOGGLES=200
+FINAL_SIZE=(1200 300)
+# The shot is taken 1 s after the final resize or later, inside the one-cube
+# scene (7 to 14.5 s) or the three-cube scene (14.5 to 22 s), 0.5 s clear of
+# the cuts: the windows in ms on the timeline, and the scene of each.
+SHOT_WINDOWS=(7500 14000 15000 21500)
+SHOT_SCENES=(1 2)
+SETTLE_US=1000000
+QUIET_KEYS=(Return shift+alt+Return ctrl+alt+Return KP_Enter space a x Left Down F1)
+TOGGLE_KEYS=(f shift+f ctrl+f alt+f alt+Return)
+
+is_full_screen() {
+    xprop -id "$window" _NET_WM_STATE 2>/dev/null | grep -q _NET_WM_STATE_FULLSCREEN
+}
+
+# Seconds since the timeline started.
+elapsed_us() {
+    printf '%s\n' $(($(now_us) - DEMO_ZERO_US))
+}
+
+start_demo "$OUT/plok.log"
+wait_for_timeline || true
+window=$(demo_window 10) || true
+expect "$([ -n "$window" ] && echo true)" "the demo shows its window" "id ${window:-none}"
+[ -n "$window" ] || { wait_demo; finish; exit 1; }
+
+# The storm, in batches of xdotool commands so that the demo handles events
+# between them.
+toggles=0 resizes=0 quiet=0 batch=()
+while [ "$toggles" -lt "$TOGGLES" ]; do
+    case $((RANDOM % 10)) in
+    0 | 1 | 2 | 3 | 4 | 5)
+        batch+=(key --delay 4 --window "$window" "${TOGGLE_KEYS[RANDOM % ${#TOGGLE_KEYS[@]}]}")
+        toggles=$((toggles + 1))
+        ;;
+    6 | 7)
+        batch+=(windowsize "$window" $((200 + RANDOM % 1400)) $((150 + RANDOM % 800)))
+        resizes=$((resizes + 1))
+        ;;
+    *)
+        batch+=(key --delay 4 --window "$window" "${QUIET_KEYS[RANDOM % ${#QUIET_KEYS[@]}]}")
+        quiet=$((quiet + 1))
+        ;;
+    esac
+    if [ ${#batch[@]} -ge 40 ] || [ "$toggles" -eq "$TOGGLES" ]; then
+        xdotool "${batch[@]}" 2>/dev/null || true
+        batch=()
+        sleep 0.02
+    fi
+done
+# A batch that stopped halfway could leave a modifier down.
+xdotool keyup alt keyup ctrl keyup shift 2>/dev/null || true
+storm_end=$(elapsed_us)
+echo "storm: $toggles toggles, $resizes resizes, $quiet other keys, over by $(format_us "$storm_end") s"
+expect "$(holds kill -0 "$DEMO_PID")" "the demo lives through the storm" "pid $DEMO_PID"
+
+# Out of full-screen, then the final shape.
+sleep 0.5
+if is_full_screen; then
+    xdotool key --window "$window" f
+    for _ in $(seq 50); do
+        is_full_screen || break
+        sleep 0.1
+    done
+fi
+xdotool windowsize "$window" "${FINAL_SIZE[@]}" 2>/dev/null || true
+earliest=$(($(elapsed_us) + SETTLE_US))
+scene=
+for i in "${!SHOT_SCENES[@]}"; do
+    from=$((SHOT_WINDOWS[2 * i] * 1000)) to=$((SHOT_WINDOWS[2 * i + 1] * 1000))
+    [ "$earliest" -gt "$from" ] && from=$earliest
+    if [ "$from" -le "$to" ]; then
+        scene=${SHOT_SCENES[i]}
+        break
+    fi
+done
+expect "$([ -n "$scene" ] && echo true)" "the storm leaves time for a shot in scene 1 or 2" \
+    "final resize at $(format_us $((earliest - SETTLE_US))) s"
+if [ -n "$scene" ]; then
+    left=$((from - $(elapsed_us)))
+    [ "$left" -gt 0 ] && sleep "$(format_us "$left")"
+    geometry=$(xdotool getwindowgeometry "$window" 2>/dev/null | sed -n 's/^ *Geometry: //p') || true
+    shot_at=$(elapsed_us)
+    import -window "$window" "$OUT/window.png" 2>/dev/null || true
+    expect "$([ "$geometry" = "${FINAL_SIZE[0]}x${FINAL_SIZE[1]}" ] && echo true)" \
+        "the window takes the final size ${FINAL_SIZE[0]}x${FINAL_SIZE[1]}" "${geometry:-unknown}"
+    expect "$([ "$shot_at" -le "$to" ] && echo true)" "the shot falls in scene $scene" \
+        "at $(format_us "$shot_at") s"
+    "$CHECKER" "$scene" "$OUT/window.png" || FAILURES=$((FAILURES + 1))
+fi
+
+press_escape "$window"
+wait_demo
+expect_run "after Escape the demo" 8 24
+expect_log "the demo" 7 24
+finish
