@@ -159,3 +159,13 @@ press_escape() {
     xdotool key --window "$1" Escape 2>/dev/null || true
     xdotool keyup Escape 2>/dev/null || true
 }
+
+# expect CONDITION WHAT MEASURED: prints the verdict and counts a failure.
+expect() {
+    if [ "$1" = true ]; then
+        printf 'ok   %s: %s\n' "$2" "$3"
+    else
+        printf 'FAIL %s: %s\n' "$2" "$3"
+        FAILURES=$((FAILURES + 1))
+    fi
+}

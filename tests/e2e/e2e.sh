@@ -25,16 +25,6 @@ ensure_sound_server() {
     pactl info >/dev/null 2>&1 || start_sound_server
 }
 
-# expect CONDITION WHAT MEASURED: prints the verdict and counts a failure.
-expect() {
-    if [ "$1" = true ]; then
-        printf 'ok   %s: %s\n' "$2" "$3"
-    else
-        printf 'FAIL %s: %s\n' "$2" "$3"
-        FAILURES=$((FAILURES + 1))
-    fi
-}
-
 # Runs the checker; a failed check counts as a failure of the test.
 check() {
     "$CHECKER" "$@" || FAILURES=$((FAILURES + 1))

@@ -28,16 +28,6 @@ SEED=${SOAK_SEED:-$((RANDOM * 32768 + RANDOM))}
 RANDOM=$SEED
 echo "seed $SEED (SOAK_SEED=$SEED repeats this run)"
 
-# expect CONDITION WHAT MEASURED: prints the verdict and counts a failure.
-expect() {
-    if [ "$1" = true ]; then
-        printf 'ok   %s: %s\n' "$2" "$3"
-    else
-        printf 'FAIL %s: %s\n' "$2" "$3"
-        FAILURES=$((FAILURES + 1))
-    fi
-}
-
 # true if the command succeeds, else false.
 holds() {
     "$@" >/dev/null 2>&1 && echo true || echo false
