@@ -5,7 +5,7 @@
 //
 // Usage: makeicon <file.png>
 
-#include "bitmapfont.h"
+#include "badge.h"
 #include "canvas.h"
 #include "coverage.h"
 
@@ -21,34 +21,12 @@ QImage icon()
 {
     const QSize size(256, 256);
     const QPoint centre(128 * subPixel, 128 * subPixel);
-    const int radius = 122 * subPixel;
+    const QSize radii(122 * subPixel, 122 * subPixel);
     const int rimWidth = 9 * subPixel;
     const int letterCell = 7 * subPixel;
-    const QPoint shadowOffset(3 * subPixel, 4 * subPixel);
-    const QString name = QStringLiteral("PLOK");
 
-    const QRgb badgeColour = qRgb(128, 8, 16);
-    const QRgb rimColour = qRgb(236, 176, 72);
-    const QRgb shadowColour = qRgba(40, 0, 4, 200);
-    const QRgb letterColour = qRgb(255, 240, 184);
-
-    const QSize radii(radius, radius);
-    const QSize innerRadii(radius - rimWidth, radius - rimWidth);
     Canvas canvas(size);
-    canvas.paint(Coverage::ellipse(size, centre, radii, Coverage::antiAliased), badgeColour);
-
-    Coverage rim = Coverage::ellipse(size, centre, radii, Coverage::antiAliased);
-    rim.subtract(Coverage::ellipse(size, centre, innerRadii, Coverage::antiAliased));
-    canvas.paint(rim, rimColour);
-
-    const CellBitmap bitmap = BitmapFont::layout(name);
-    const QPoint origin(centre.x() - bitmap.width() * letterCell / 2,
-                        centre.y() - BitmapFont::glyphHeight * letterCell / 2);
-    canvas.paint(
-        Coverage::lettering(size, bitmap, origin + shadowOffset, letterCell, Coverage::antiAliased),
-        shadowColour);
-    canvas.paint(Coverage::lettering(size, bitmap, origin, letterCell, Coverage::antiAliased),
-                 letterColour);
+    Badge(centre, radii, rimWidth, letterCell).paint(canvas, size);
     return canvas.image();
 }
 

@@ -4,6 +4,7 @@
 //
 // Usage: makepictures <directory>   (writes 0.png, 1.png, 2.png, credits.png)
 
+#include "badge.h"
 #include "bitmapfont.h"
 #include "canvas.h"
 #include "coverage.h"
@@ -39,33 +40,11 @@ QImage title()
     const int glowReach = 30 * subPixel;
     const int rimWidth = 5 * subPixel;
     const int letterCell = 10 * subPixel;
-    const QPoint shadowOffset(3 * subPixel, 4 * subPixel);
-    const QString name = QStringLiteral("PLOK");
-
     const QRgb glowColour = qRgba(255, 255, 255, 230);
-    const QRgb badgeColour = qRgb(128, 8, 16);
-    const QRgb rimColour = qRgb(236, 176, 72);
-    const QRgb shadowColour = qRgba(40, 0, 4, 200);
-    const QRgb letterColour = qRgb(255, 240, 184);
 
     Canvas canvas(size);
     canvas.paint(Coverage::halo(size, centre, radii, glowReach), glowColour);
-    canvas.paint(Coverage::ellipse(size, centre, radii, Coverage::antiAliased), badgeColour);
-
-    Coverage rim = Coverage::ellipse(size, centre, radii, Coverage::antiAliased);
-    rim.subtract(Coverage::ellipse(size, centre,
-                                   QSize(radii.width() - rimWidth, radii.height() - rimWidth),
-                                   Coverage::antiAliased));
-    canvas.paint(rim, rimColour);
-
-    const CellBitmap bitmap = BitmapFont::layout(name);
-    const QPoint origin(centre.x() - bitmap.width() * letterCell / 2,
-                        centre.y() - BitmapFont::glyphHeight * letterCell / 2);
-    canvas.paint(
-        Coverage::lettering(size, bitmap, origin + shadowOffset, letterCell, Coverage::antiAliased),
-        shadowColour);
-    canvas.paint(Coverage::lettering(size, bitmap, origin, letterCell, Coverage::antiAliased),
-                 letterColour);
+    Badge(centre, radii, rimWidth, letterCell).paint(canvas, size);
     return canvas.image();
 }
 
