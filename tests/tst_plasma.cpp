@@ -372,7 +372,7 @@ void TestPlasma::timeBase()
 void TestPlasma::exampleTimeShowsEntry75()
 {
     Plasma plasma(DemoSize, DemoColors, nullptr);
-    TestAccess::paintFrame(plasma, Plasma::timeBase(1000000000u, 0));
+    plasma.paintFrame(Plasma::timeBase(1000000000u, 0));
     QCOMPARE(TestAccess::plasmaMap(plasma).pixel(0, 0), 127u);
     QCOMPARE(plasma.getImage()->pixel(0, 0), TestAccess::palette(plasma)[75].rgb());
     QCOMPARE(plasma.getImage()->pixel(0, 0), ReferencePlasma::entry(75));
@@ -409,7 +409,7 @@ void TestPlasma::frameMatchesReference()
     QFETCH(quint32, phase);
 
     Plasma plasma(size, colors, nullptr);
-    TestAccess::paintFrame(plasma, phase);
+    plasma.paintFrame(phase);
     const QString difference =
         ReferencePlasma(size, colors).differenceFrom(*plasma.getImage(), phase);
     QVERIFY2(difference.isEmpty(), qPrintable(difference));
@@ -419,7 +419,7 @@ void TestPlasma::singleColorPaintsEveryPixelAlike()
 {
     Plasma plasma(DemoSize, 1, nullptr);
     for (quint32 phase : { 0u, 1u, 255u, 356758732u, 429496729u }) {
-        TestAccess::paintFrame(plasma, phase);
+        plasma.paintFrame(phase);
         const QImage &image = *plasma.getImage();
         for (int y = 0; y < image.height(); ++y) {
             const auto *word = reinterpret_cast<const quint32 *>(image.constScanLine(y));
@@ -436,7 +436,7 @@ void TestPlasma::pixelBytesInMemoryOrder()
     if (QSysInfo::ByteOrder != QSysInfo::LittleEndian)
         QSKIP("byte order of the words is that of a little-endian machine");
     Plasma plasma(DemoSize, DemoColors, nullptr);
-    TestAccess::paintFrame(plasma, 0);
+    plasma.paintFrame(0);
     const uchar *bytes = plasma.getImage()->constBits();
     QCOMPARE(int(bytes[0]), 129);
     QCOMPARE(int(bytes[1]), 129);
@@ -450,7 +450,7 @@ void TestPlasma::equalIntensitiesShareAColor()
     const QImage &map = TestAccess::plasmaMap(plasma);
     const QImage &image = *plasma.getImage();
     for (quint32 phase : { 0u, 100u, 356758732u }) {
-        TestAccess::paintFrame(plasma, phase);
+        plasma.paintFrame(phase);
         QHash<QRgb, QRgb> colorOf;
         QSet<QRgb> colors;
         for (int y = 0; y < map.height(); ++y) {
@@ -479,7 +479,7 @@ void TestPlasma::updateTakesPhaseFromClock()
 {
     Plasma plasma(DemoSize, DemoColors, nullptr);
     for (int round = 0; round < 3; ++round) {
-        TestAccess::paintFrame(plasma, clockMilliseconds() / 10 + 128);
+        plasma.paintFrame(clockMilliseconds() / 10 + 128);
         const quint32 before = clockMilliseconds();
         plasma.updatePlasma();
         const quint32 after = clockMilliseconds();
@@ -492,7 +492,7 @@ void TestPlasma::everyTimerEventRepaints()
 {
     Plasma plasma(DemoSize, DemoColors, nullptr);
     plasma.stop();
-    TestAccess::paintFrame(plasma, clockMilliseconds() / 10 + 128);
+    plasma.paintFrame(clockMilliseconds() / 10 + 128);
     const quint32 before = clockMilliseconds();
     QTimerEvent event(TestAccess::timerId(plasma) + 1000);
     QCoreApplication::sendEvent(&plasma, &event);

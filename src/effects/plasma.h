@@ -28,6 +28,8 @@ public:
     static quint32 timeBase(quint32 seconds, int milliseconds);
 
     void updatePlasma();
+    // Renders the frame of the given phase of the colour cycle.
+    void paintFrame(quint32 phase);
 
 protected:
     void timerEvent(QTimerEvent *event) override;
@@ -37,7 +39,6 @@ private:
 
     void generatePlasma();
     void generatePalette();
-    void paintFrame(quint32 phase);
 
     int timerId;
     int colors;

@@ -1,150 +1,33 @@
 #include "glwidget.h"
 
-#include "cube.h"
 #include "debuglog.h"
-#include "object.h"
-#include "plasma.h"
 
 #include <QApplication>
-#include <QImage>
 #include <QKeyEvent>
-#include <QPixmap>
-#include <QTimer>
-
-#include <GL/glu.h>
-
-#include <algorithm>
-#include <cstddef>
 
 namespace {
-
-// The timeline: how long each scene lasts, in ms. The change at the end of
-// the last scene closes the window.
-const int SceneLength[] = { 7000, 7500, 7500, 23000 };
 const int FrameInterval = 30;
 const int FpsInterval = 1000;
 // Qt 4's timers kept to the millisecond; Qt 5's default coarse timers may
-// shift a 7 s scene change by a third of a second.
+// shift a scene change by a third of a second.
 const Qt::TimerType TimerAccuracy = Qt::PreciseTimer;
-
-const QSize PlasmaSize(256, 256);
-const int PlasmaColors = 256;
-const int CreditsPlasmaInterval = 30;
-
-const double FieldOfView = 45.0;
-const float NearPlane = 0.1f;
-const double FarPlane = 100.0;
-
-const char *const CaptionPath = ":dialogs/%1.png";
-const int CaptionCount = 3;
-const char *const CreditsPath = ":dialogs/credits.png";
-const int CreditsTexture = 3;
-
-struct Vector
-{
-    float x, y, z;
-};
-
-struct Placement
-{
-    int texture;
-    QSize aspectRatio;
-    Vector position;
-};
-
-struct Spin
-{
-    float step;
-    Vector axis;
-};
-
-// The first caption: a unit square one unit in front of the eye, tilted
-// about the view axis through its lower-left corner.
-const Vector FirstCaptionPosition = { -0.5f, -0.5f, -1.0f };
-const float FirstCaptionTilt = 10.0f;
-const Vector ViewAxis = { 0.0f, 0.0f, 1.0f };
-
-const Placement SceneOneCaption = { 1, QSize(8, 1), { -0.5f, -0.5f, -12.0f } };
-const Vector SceneOneCubes[] = { { -1.5f, 0.0f, -7.0f } };
-const Spin SceneOneSpins[] = { { -3.0f, { 0.2f, 1.0f, 0.2f } } };
-
-const Vector SceneTwoCubes[] = {
-    { 1.5f, 0.0f, -7.0f },
-    { -2.0f, -1.0f, -10.0f },
-    { -1.0f, 2.0f, -15.0f },
-};
-const Placement SceneTwoCaption = { 2, QSize(8, 1), { -8.0f, 2.0f, -12.0f } };
-const Spin SceneTwoSpins[] = {
-    { -3.0f, { 1.0f, 1.0f, 0.2f } },
-    { -5.0f, { -1.0f, 0.5f, 0.5f } },
-    { 8.0f, { 0.2f, -1.0f, 1.5f } },
-};
-
-const Placement Credits = { CreditsTexture, QSize(1, 4), { 0.5f, -5.5f, -3.0f } };
-const Vector SceneThreeCubes[] = {
-    { -8.0f, 5.0f, -20.0f },
-    { -8.0f, 0.0f, -20.0f },
-    { -8.0f, -5.0f, -20.0f },
-    { -1.0f, 0.0f, -10.0f },
-};
-const Spin SceneThreeSpins[] = {
-    { -5.0f, { -1.5f, -2.0f, -2.5f } },
-    { -5.0f, { 0.5f, 0.8f, -0.4f } },
-    { -5.0f, { 0.6f, 1.7f, -0.3f } },
-    { -5.0f, { 0.7f, 0.6f, -0.2f } },
-};
-const float CreditsRise = 0.008f;
-
-// GL_LIGHT1, in eye space: the light is set between frames, when the
-// model-view matrix is the identity.
-const GLfloat LightAmbient[] = { 0.5f, 0.5f, 0.5f, 1.0f };
-const GLfloat LightDiffuse[] = { 1.0f, 1.0f, 1.0f, 1.0f };
-const GLfloat LightAboveAhead[] = { 0.0f, 10.0f, -5.0f, 1.0f };
-const GLfloat LightAboveBehind[] = { 0.0f, 10.0f, 1.0f, 1.0f };
-
-const GLfloat DefaultAmbient[] = { 0.2f, 0.2f, 0.2f, 1.0f };
-const GLfloat DefaultDiffuse[] = { 0.8f, 0.8f, 0.8f, 1.0f };
-
-// The unit square, counter-clockwise from the lower left: the plasma quad's
-// vertices and texture coordinates alike.
-const GLint ScreenCorners[] = { 0, 0, 1, 0, 1, 1, 0, 1 };
-
-int visibleHeight(int height)
-{
-    return height == 0 ? 1 : height;
-}
-
-void placeCaption(Object *dialog, const GLuint *textures, const Placement &placement)
-{
-    dialog->reset();
-    dialog->setTextureUsage(true);
-    dialog->setTextureId(textures[placement.texture]);
-    dialog->setAspectRatio(placement.aspectRatio);
-    dialog->translate(placement.position.x, placement.position.y, placement.position.z);
-}
-
-template<std::size_t N> void placeCubes(Cube *const *cubes, const Vector (&positions)[N])
-{
-    for (std::size_t i = 0; i < N; ++i)
-        cubes[i]->translate(positions[i].x, positions[i].y, positions[i].z);
-}
-
-template<std::size_t N> void spinCubes(Cube *const *cubes, const Spin (&spins)[N])
-{
-    for (std::size_t i = 0; i < N; ++i)
-        cubes[i]->rotate(spins[i].step, spins[i].axis.x, spins[i].axis.y, spins[i].axis.z);
-}
-
 } // namespace
 
 GLWidget::GLWidget(QWidget *parent)
-    : QGLWidget(QGLFormat(QGL::SampleBuffers), parent)
+    : GLWidget(&wallClock, parent)
+{
+}
+
+GLWidget::GLWidget(const Clock *clock, QWidget *parent)
+    : QGLWidget(SceneDirector::glFormat(), parent)
+    , director(this, clock)
 {
     setWindowTitle(tr("Vash by [Q]"));
     DebugLog::text("Loading cubes");
-    for (Cube *&cube : cubes)
-        cube = new Cube(this);
-    QTimer::singleShot(SceneLength[0], TimerAccuracy, this, SLOT(changeScene()));
+    sceneTimer.setSingleShot(true);
+    sceneTimer.setTimerType(TimerAccuracy);
+    connect(&sceneTimer, &QTimer::timeout, this, &GLWidget::followTimeline);
+    followTimeline();
     frameTimer = startTimer(FrameInterval, TimerAccuracy);
     fpsTimer = startTimer(FpsInterval, TimerAccuracy);
 }
@@ -153,10 +36,24 @@ GLWidget::~GLWidget() = default;
 
 void GLWidget::timerEvent(QTimerEvent *event)
 {
-    if (event->timerId() == frameTimer)
+    if (event->timerId() == frameTimer) {
+        followTimeline();
         update();
-    else if (event->timerId() == fpsTimer)
+    } else if (event->timerId() == fpsTimer) {
         writeFps();
+    }
+}
+
+// Every scene change comes when the clock reaches its place on the
+// timeline: the scene timer aims at that moment, and every frame tick looks
+// again, so that a clock which runs ahead of the wall clock (the soundtrack
+// does) is followed within a frame, and one that stalls holds the change.
+void GLWidget::followTimeline()
+{
+    while (director.changeDue())
+        changeScene();
+    if (!director.finished())
+        sceneTimer.start(int(director.msecsToChange()));
 }
 
 void GLWidget::writeFps()
@@ -190,216 +87,31 @@ void GLWidget::toggleFullScreen()
         showFullScreen();
 }
 
-void GLWidget::resizeGL(int width, int height)
-{
-    const int h = visibleHeight(height);
-    glViewport(0, 0, width, h);
-    setPerspective(width, h);
-}
-
-// Leaves the model-view matrix selected but does not reset it.
-void GLWidget::setPerspective(int width, int height)
-{
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(FieldOfView, double(width) / double(height), NearPlane, FarPlane);
-    glMatrixMode(GL_MODELVIEW);
-}
-
 void GLWidget::initializeGL()
 {
-    plasma = new Plasma(PlasmaSize, PlasmaColors, this);
-
-    qglClearColor(QColor(Qt::black));
-    glClearDepth(1.0);
-    glDepthFunc(GL_LESS);
-    glEnable(GL_DEPTH_TEST);
-    setPerspective(width(), visibleHeight(height()));
-    glEnable(GL_TEXTURE_2D);
-
-    plasmaTexture = bindTexture(*plasma->getImage(), GL_TEXTURE_2D, GL_RGBA);
-    bindPictures();
-    setUpCaption();
+    director.initializeGL(context(), size());
 }
 
-void GLWidget::bindPictures()
+void GLWidget::resizeGL(int width, int height)
 {
-    for (int i = 0; i < CaptionCount; ++i)
-        textures[i] = bindTexture(QPixmap(QString(CaptionPath).arg(i)), GL_TEXTURE_2D, GL_RGBA);
-    textures[CreditsTexture] = bindTexture(QPixmap(CreditsPath), GL_TEXTURE_2D, GL_RGBA);
+    director.resizeGL(width, height);
 }
 
-void GLWidget::setUpCaption()
+void GLWidget::paintGL()
 {
-    dialog = new Object(this);
-    dialog->setLighting(false);
-    dialog->setTextureUsage(true);
-    dialog->setTextureId(textures[0]);
-    dialog->translate(FirstCaptionPosition.x, FirstCaptionPosition.y, FirstCaptionPosition.z);
-    dialog->rotate(FirstCaptionTilt, ViewAxis.x, ViewAxis.y, ViewAxis.z);
+    director.step();
+    director.paint();
+    ++frames;
 }
 
+// The cut is painted at once rather than at the next frame tick.
 void GLWidget::changeScene()
 {
     // Called from the event loop, between paints: the light and the texture
     // binding need the window's context, and Qt 5 does not leave it current.
     makeCurrent();
-
-    switch (scene) {
-    case 0:
-        enterSceneOne();
-        break;
-    case 1:
-        enterSceneTwo();
-        break;
-    case 2:
-        enterSceneThree();
-        break;
-    default:
+    if (director.changeScene())
+        update();
+    else
         close();
-        return;
-    }
-    QTimer::singleShot(SceneLength[scene], TimerAccuracy, this, SLOT(changeScene()));
-}
-
-void GLWidget::enterSceneOne()
-{
-    scene = 1;
-    plasma->stop();
-    placeCaption(dialog, textures, SceneOneCaption);
-    placeCubes(cubes, SceneOneCubes);
-}
-
-void GLWidget::enterSceneTwo()
-{
-    scene = 2;
-    placeCubes(cubes, SceneTwoCubes);
-    placeCaption(dialog, textures, SceneTwoCaption);
-    setLight(LightAmbient, LightDiffuse, LightAboveAhead);
-    for (Cube *cube : cubes)
-        cube->setLighting(true);
-}
-
-void GLWidget::enterSceneThree()
-{
-    scene = 3;
-    plasma->start(CreditsPlasmaInterval);
-    plasmaTexture = bindTexture(*plasma->getImage(), GL_TEXTURE_2D, GL_RGBA);
-    placeCaption(dialog, textures, Credits);
-    placeCubes(cubes, SceneThreeCubes);
-    moveLight(LightAboveBehind);
-}
-
-void GLWidget::setLight(const GLfloat ambient[4], const GLfloat diffuse[4],
-                        const GLfloat position[4])
-{
-    std::copy(ambient, ambient + 4, lightAmbient);
-    std::copy(diffuse, diffuse + 4, lightDiffuse);
-    std::copy(position, position + 4, lightPosition);
-    glLightfv(GL_LIGHT1, GL_AMBIENT, lightAmbient);
-    glLightfv(GL_LIGHT1, GL_DIFFUSE, lightDiffuse);
-    glLightfv(GL_LIGHT1, GL_POSITION, lightPosition);
-    glEnable(GL_LIGHT1);
-}
-
-void GLWidget::moveLight(const GLfloat position[4])
-{
-    std::copy(position, position + 4, lightPosition);
-    glLightfv(GL_LIGHT1, GL_POSITION, lightPosition);
-}
-
-void GLWidget::paintGL()
-{
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glLoadIdentity();
-
-    switch (scene) {
-    case 0:
-        paintPlasma();
-        break;
-    case 1:
-        paintOneCube();
-        break;
-    case 2:
-        paintLitCubes();
-        break;
-    case 3:
-        paintTexturedCubes();
-        break;
-    }
-    paintCaption();
-
-    ++frames;
-}
-
-// The plasma fills the window in a unit orthographic projection, whatever
-// the window's shape. It relies on the state kept between frames: texturing
-// on, lighting off, the current colour white.
-void GLWidget::paintPlasma()
-{
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0, 1, 0, 1, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-
-    glBindTexture(GL_TEXTURE_2D, plasmaTexture);
-    Object::clampTextureToEdge();
-    Object::uploadPlasma(plasma);
-
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glVertexPointer(2, GL_INT, 0, ScreenCorners);
-    glTexCoordPointer(2, GL_INT, 0, ScreenCorners);
-    glDrawArrays(GL_QUADS, 0, 4);
-    glDisableClientState(GL_VERTEX_ARRAY);
-    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-}
-
-void GLWidget::paintOneCube()
-{
-    spinCubes(cubes, SceneOneSpins);
-    cubes[0]->draw();
-}
-
-// The first two cubes show the default material under the light, the third
-// its own face colours; the default material is put back afterwards.
-void GLWidget::paintLitCubes()
-{
-    spinCubes(cubes, SceneTwoSpins);
-    cubes[0]->draw();
-    cubes[1]->draw();
-
-    glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
-    glEnable(GL_COLOR_MATERIAL);
-    cubes[2]->draw();
-    glDisable(GL_COLOR_MATERIAL);
-
-    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, DefaultAmbient);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, DefaultDiffuse);
-}
-
-void GLWidget::paintTexturedCubes()
-{
-    spinCubes(cubes, SceneThreeSpins);
-    for (Cube *cube : cubes)
-        cube->drawTextured(plasmaTexture, plasma);
-    dialog->move(0.0f, CreditsRise, 0.0f);
-}
-
-// Drawn last in every scene: the caption's draw turns the depth test off, so
-// it lies over everything, and its transparent ground lets the scene through.
-void GLWidget::paintCaption()
-{
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    dialog->draw();
-    glDisable(GL_BLEND);
 }

@@ -1,20 +1,22 @@
 #ifndef GLWIDGET_H
 #define GLWIDGET_H
 
+#include "scenedirector.h"
+#include "wallclock.h"
+
 #include <QGLWidget>
+#include <QTimer>
 
-class Cube;
-class Object;
-class Plasma;
-
-// The demo's one window: owns every scene element, keeps the timeline and
-// draws each scene.
+// The demo's one window: shows the scenes full-screen or in a window, paces
+// the frames, reports the frame rate and answers the keys. The timeline
+// follows the clock it is given, or the wall clock from construction.
 class GLWidget : public QGLWidget
 {
     Q_OBJECT
 
 public:
     explicit GLWidget(QWidget *parent = nullptr);
+    explicit GLWidget(const Clock *clock, QWidget *parent = nullptr);
     ~GLWidget() override;
 
 protected:
@@ -30,36 +32,16 @@ private slots:
 private:
     friend struct TestAccess;
 
+    void followTimeline();
     void writeFps();
     void toggleFullScreen();
-    void setPerspective(int width, int height);
-    void bindPictures();
-    void setUpCaption();
 
-    void enterSceneOne();
-    void enterSceneTwo();
-    void enterSceneThree();
-    void setLight(const GLfloat ambient[4], const GLfloat diffuse[4], const GLfloat position[4]);
-    void moveLight(const GLfloat position[4]);
-
-    void paintPlasma();
-    void paintOneCube();
-    void paintLitCubes();
-    void paintTexturedCubes();
-    void paintCaption();
-
-    int scene = 0;
+    WallClock wallClock;
+    SceneDirector director;
+    QTimer sceneTimer;
     int frameTimer = 0;
     int fpsTimer = 0;
     unsigned int frames = 0;
-    GLuint plasmaTexture = 0;
-    GLuint textures[4] = {};
-    GLfloat lightAmbient[4] = {};
-    GLfloat lightDiffuse[4] = {};
-    GLfloat lightPosition[4] = {};
-    Plasma *plasma = nullptr;
-    Cube *cubes[4] = {};
-    Object *dialog = nullptr;
 };
 
 #endif // GLWIDGET_H

@@ -9,14 +9,12 @@
 #include <QImage>
 #include <QVector3D>
 
-// Read-only views of the scene classes' private state for the tests, and the
-// one hook that renders a plasma frame at a chosen phase.
+// Read-only views of the scene classes' private state for the tests.
 struct TestAccess
 {
     static const QVector<QColor> &palette(const Plasma &plasma) { return plasma.palette; }
     static const QImage &plasmaMap(const Plasma &plasma) { return *plasma.plasmaMap; }
     static int timerId(const Plasma &plasma) { return plasma.timerId; }
-    static void paintFrame(Plasma &plasma, quint32 phase) { plasma.paintFrame(phase); }
 
     static QVector3D position(const Object &object) { return { object.x, object.y, object.z }; }
     static float angle(const Object &object) { return object.angle; }
@@ -31,16 +29,16 @@ struct TestAccess
     static GLuint textureId(const Object &object) { return object.textureId; }
     static Plasma *dynamicTexture(const Object &object) { return object.dynamicTexture; }
 
-    static int scene(const GLWidget &widget) { return widget.scene; }
+    static int scene(const GLWidget &widget) { return widget.director.scene; }
     static int frameTimer(const GLWidget &widget) { return widget.frameTimer; }
     static int fpsTimer(const GLWidget &widget) { return widget.fpsTimer; }
     static unsigned int frames(const GLWidget &widget) { return widget.frames; }
     static void setFrames(GLWidget &widget, unsigned int frames) { widget.frames = frames; }
-    static GLuint plasmaTexture(const GLWidget &widget) { return widget.plasmaTexture; }
-    static GLuint texture(const GLWidget &widget, int i) { return widget.textures[i]; }
-    static Plasma *plasma(const GLWidget &widget) { return widget.plasma; }
-    static Cube *cube(const GLWidget &widget, int i) { return widget.cubes[i]; }
-    static Object *dialog(const GLWidget &widget) { return widget.dialog; }
+    static GLuint plasmaTexture(const GLWidget &widget) { return widget.director.plasmaTexture; }
+    static GLuint texture(const GLWidget &widget, int i) { return widget.director.textures[i]; }
+    static Plasma *plasma(const GLWidget &widget) { return widget.director.plasma; }
+    static Cube *cube(const GLWidget &widget, int i) { return widget.director.cubes[i]; }
+    static Object *dialog(const GLWidget &widget) { return widget.director.dialog; }
     // The GL callbacks, for a frame or a resize drawn on demand; the caller
     // makes the widget's context current.
     static void paintGL(GLWidget &widget) { widget.paintGL(); }

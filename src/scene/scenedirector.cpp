@@ -1,0 +1,392 @@
+#include "scenedirector.h"
+
+#include "clock.h"
+#include "cube.h"
+#include "object.h"
+#include "plasma.h"
+
+#include <QGLContext>
+#include <QImage>
+#include <QPixmap>
+
+#include <GL/glu.h>
+
+#include <algorithm>
+#include <cstddef>
+
+namespace {
+
+// The timeline: where each scene ends, in ms from the start. Every change is
+// placed from the start, so a late change does not delay the next one.
+const qint64 SceneEnds[] = { 7000, 14500, 22000, 45000 };
+const int SceneCount = 4;
+
+const QSize PlasmaSize(256, 256);
+const int PlasmaColors = 256;
+const int CreditsPlasmaInterval = 30;
+
+const double FieldOfView = 45.0;
+const float NearPlane = 0.1f;
+const double FarPlane = 100.0;
+const QColor ClearColor(Qt::black);
+
+const char *const CaptionPath = ":dialogs/%1.png";
+const int CaptionCount = 3;
+const char *const CreditsPath = ":dialogs/credits.png";
+const int CreditsTexture = 3;
+
+struct Vector
+{
+    float x, y, z;
+};
+
+struct Placement
+{
+    int texture;
+    QSize aspectRatio;
+    Vector position;
+};
+
+struct Spin
+{
+    float step;
+    Vector axis;
+};
+
+// The first caption: a unit square one unit in front of the eye, tilted
+// about the view axis through its lower-left corner.
+const Vector FirstCaptionPosition = { -0.5f, -0.5f, -1.0f };
+const float FirstCaptionTilt = 10.0f;
+const Vector ViewAxis = { 0.0f, 0.0f, 1.0f };
+
+const Placement SceneOneCaption = { 1, QSize(8, 1), { -0.5f, -0.5f, -12.0f } };
+const Vector SceneOneCubes[] = { { -1.5f, 0.0f, -7.0f } };
+const Spin SceneOneSpins[] = { { -3.0f, { 0.2f, 1.0f, 0.2f } } };
+
+const Vector SceneTwoCubes[] = {
+    { 1.5f, 0.0f, -7.0f },
+    { -2.0f, -1.0f, -10.0f },
+    { -1.0f, 2.0f, -15.0f },
+};
+const Placement SceneTwoCaption = { 2, QSize(8, 1), { -8.0f, 2.0f, -12.0f } };
+const Spin SceneTwoSpins[] = {
+    { -3.0f, { 1.0f, 1.0f, 0.2f } },
+    { -5.0f, { -1.0f, 0.5f, 0.5f } },
+    { 8.0f, { 0.2f, -1.0f, 1.5f } },
+};
+
+const Placement Credits = { CreditsTexture, QSize(1, 4), { 0.5f, -5.5f, -3.0f } };
+const Vector SceneThreeCubes[] = {
+    { -8.0f, 5.0f, -20.0f },
+    { -8.0f, 0.0f, -20.0f },
+    { -8.0f, -5.0f, -20.0f },
+    { -1.0f, 0.0f, -10.0f },
+};
+const Spin SceneThreeSpins[] = {
+    { -5.0f, { -1.5f, -2.0f, -2.5f } },
+    { -5.0f, { 0.5f, 0.8f, -0.4f } },
+    { -5.0f, { 0.6f, 1.7f, -0.3f } },
+    { -5.0f, { 0.7f, 0.6f, -0.2f } },
+};
+const float CreditsRise = 0.008f;
+
+// GL_LIGHT1, in eye space: the light is set between frames, when the
+// model-view matrix is the identity.
+const GLfloat LightAmbient[] = { 0.5f, 0.5f, 0.5f, 1.0f };
+const GLfloat LightDiffuse[] = { 1.0f, 1.0f, 1.0f, 1.0f };
+const GLfloat LightAboveAhead[] = { 0.0f, 10.0f, -5.0f, 1.0f };
+const GLfloat LightAboveBehind[] = { 0.0f, 10.0f, 1.0f, 1.0f };
+
+const GLfloat DefaultAmbient[] = { 0.2f, 0.2f, 0.2f, 1.0f };
+const GLfloat DefaultDiffuse[] = { 0.8f, 0.8f, 0.8f, 1.0f };
+
+// The unit square, counter-clockwise from the lower left: the plasma quad's
+// vertices and texture coordinates alike.
+const GLint ScreenCorners[] = { 0, 0, 1, 0, 1, 1, 0, 1 };
+
+void placeCaption(Object *dialog, const GLuint *textures, const Placement &placement)
+{
+    dialog->reset();
+    dialog->setTextureUsage(true);
+    dialog->setTextureId(textures[placement.texture]);
+    dialog->setAspectRatio(placement.aspectRatio);
+    dialog->translate(placement.position.x, placement.position.y, placement.position.z);
+}
+
+template<std::size_t N> void placeCubes(Cube *const *cubes, const Vector (&positions)[N])
+{
+    for (std::size_t i = 0; i < N; ++i)
+        cubes[i]->translate(positions[i].x, positions[i].y, positions[i].z);
+}
+
+template<std::size_t N> void spinCubes(Cube *const *cubes, const Spin (&spins)[N])
+{
+    for (std::size_t i = 0; i < N; ++i)
+        cubes[i]->rotate(spins[i].step, spins[i].axis.x, spins[i].axis.y, spins[i].axis.z);
+}
+
+} // namespace
+
+SceneDirector::SceneDirector(QObject *owner, const Clock *clock)
+    : owner(owner)
+    , clock(clock)
+{
+    for (Cube *&cube : cubes)
+        cube = new Cube(owner);
+}
+
+QGLFormat SceneDirector::glFormat()
+{
+    return QGLFormat(QGL::SampleBuffers);
+}
+
+qint64 SceneDirector::length()
+{
+    return SceneEnds[SceneCount - 1];
+}
+
+void SceneDirector::initializeGL(QGLContext *glContext, QSize size)
+{
+    context = glContext;
+    plasma = new Plasma(PlasmaSize, PlasmaColors, owner);
+
+    glClearColor(ClearColor.redF(), ClearColor.greenF(), ClearColor.blueF(), ClearColor.alphaF());
+    glClearDepth(1.0);
+    glDepthFunc(GL_LESS);
+    glEnable(GL_DEPTH_TEST);
+    setPerspective(size.width(), qMax(size.height(), 1));
+    glEnable(GL_TEXTURE_2D);
+
+    plasmaTexture = context->bindTexture(*plasma->getImage(), GL_TEXTURE_2D, GL_RGBA);
+    bindPictures();
+    setUpCaption();
+}
+
+void SceneDirector::resizeGL(int width, int height)
+{
+    const int h = qMax(height, 1);
+    glViewport(0, 0, width, h);
+    setPerspective(width, h);
+}
+
+// Leaves the model-view matrix selected but does not reset it.
+void SceneDirector::setPerspective(int width, int height)
+{
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(FieldOfView, double(width) / double(height), NearPlane, FarPlane);
+    glMatrixMode(GL_MODELVIEW);
+}
+
+void SceneDirector::bindPictures()
+{
+    for (int i = 0; i < CaptionCount; ++i)
+        textures[i] =
+            context->bindTexture(QPixmap(QString(CaptionPath).arg(i)), GL_TEXTURE_2D, GL_RGBA);
+    textures[CreditsTexture] = context->bindTexture(QPixmap(CreditsPath), GL_TEXTURE_2D, GL_RGBA);
+}
+
+void SceneDirector::setUpCaption()
+{
+    dialog = new Object(owner);
+    dialog->setLighting(false);
+    dialog->setTextureUsage(true);
+    dialog->setTextureId(textures[0]);
+    dialog->translate(FirstCaptionPosition.x, FirstCaptionPosition.y, FirstCaptionPosition.z);
+    dialog->rotate(FirstCaptionTilt, ViewAxis.x, ViewAxis.y, ViewAxis.z);
+}
+
+// The scenes are placed with GL calls, so the timeline waits for the GL
+// set-up before its first change.
+bool SceneDirector::changeDue() const
+{
+    return context && !ended && clock->elapsed() >= SceneEnds[scene];
+}
+
+qint64 SceneDirector::msecsToChange() const
+{
+    return qMax<qint64>(SceneEnds[scene] - clock->elapsed(), 0);
+}
+
+bool SceneDirector::changeScene()
+{
+    switch (scene) {
+    case 0:
+        enterSceneOne();
+        return true;
+    case 1:
+        enterSceneTwo();
+        return true;
+    case 2:
+        enterSceneThree();
+        return true;
+    default:
+        ended = true;
+        return false;
+    }
+}
+
+bool SceneDirector::finished() const
+{
+    return ended;
+}
+
+void SceneDirector::enterSceneOne()
+{
+    scene = 1;
+    plasma->stop();
+    placeCaption(dialog, textures, SceneOneCaption);
+    placeCubes(cubes, SceneOneCubes);
+}
+
+void SceneDirector::enterSceneTwo()
+{
+    scene = 2;
+    placeCubes(cubes, SceneTwoCubes);
+    placeCaption(dialog, textures, SceneTwoCaption);
+    setLight(LightAmbient, LightDiffuse, LightAboveAhead);
+    for (Cube *cube : cubes)
+        cube->setLighting(true);
+}
+
+void SceneDirector::enterSceneThree()
+{
+    scene = 3;
+    plasma->start(CreditsPlasmaInterval);
+    plasmaTexture = context->bindTexture(*plasma->getImage(), GL_TEXTURE_2D, GL_RGBA);
+    placeCaption(dialog, textures, Credits);
+    placeCubes(cubes, SceneThreeCubes);
+    moveLight(LightAboveBehind);
+}
+
+void SceneDirector::setLight(const GLfloat ambient[4], const GLfloat diffuse[4],
+                             const GLfloat position[4])
+{
+    std::copy(ambient, ambient + 4, lightAmbient);
+    std::copy(diffuse, diffuse + 4, lightDiffuse);
+    std::copy(position, position + 4, lightPosition);
+    glLightfv(GL_LIGHT1, GL_AMBIENT, lightAmbient);
+    glLightfv(GL_LIGHT1, GL_DIFFUSE, lightDiffuse);
+    glLightfv(GL_LIGHT1, GL_POSITION, lightPosition);
+    glEnable(GL_LIGHT1);
+}
+
+void SceneDirector::moveLight(const GLfloat position[4])
+{
+    std::copy(position, position + 4, lightPosition);
+    glLightfv(GL_LIGHT1, GL_POSITION, lightPosition);
+}
+
+void SceneDirector::step()
+{
+    switch (scene) {
+    case 1:
+        spinCubes(cubes, SceneOneSpins);
+        break;
+    case 2:
+        spinCubes(cubes, SceneTwoSpins);
+        break;
+    case 3:
+        spinCubes(cubes, SceneThreeSpins);
+        dialog->move(0.0f, CreditsRise, 0.0f);
+        break;
+    }
+}
+
+void SceneDirector::paint()
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+
+    switch (scene) {
+    case 0:
+        paintPlasma();
+        break;
+    case 1:
+        paintOneCube();
+        break;
+    case 2:
+        paintLitCubes();
+        break;
+    case 3:
+        paintTexturedCubes();
+        break;
+    }
+    paintCaption();
+}
+
+// The plasma fills the target in a unit orthographic projection, whatever
+// its shape. It relies on the state kept between frames: texturing on,
+// lighting off, the current colour white.
+void SceneDirector::paintPlasma()
+{
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0, 1, 0, 1, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+
+    glBindTexture(GL_TEXTURE_2D, plasmaTexture);
+    Object::clampTextureToEdge();
+    Object::uploadPlasma(plasma);
+
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glVertexPointer(2, GL_INT, 0, ScreenCorners);
+    glTexCoordPointer(2, GL_INT, 0, ScreenCorners);
+    glDrawArrays(GL_QUADS, 0, 4);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+}
+
+void SceneDirector::paintOneCube()
+{
+    cubes[0]->draw();
+}
+
+// The first two cubes show the default material under the light, the third
+// its own face colours; the default material is put back afterwards.
+void SceneDirector::paintLitCubes()
+{
+    cubes[0]->draw();
+    cubes[1]->draw();
+
+    glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+    glEnable(GL_COLOR_MATERIAL);
+    cubes[2]->draw();
+    glDisable(GL_COLOR_MATERIAL);
+
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, DefaultAmbient);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, DefaultDiffuse);
+}
+
+void SceneDirector::paintTexturedCubes()
+{
+    for (Cube *cube : cubes)
+        cube->drawTextured(plasmaTexture, plasma);
+}
+
+// Drawn last in every scene: the caption's draw turns the depth test off, so
+// it lies over everything, and its transparent ground lets the scene through.
+void SceneDirector::paintCaption()
+{
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    dialog->draw();
+    glDisable(GL_BLEND);
+}
+
+// The clock's milliseconds are read as if the wall clock had shown the start
+// of 1970 when the timeline began.
+void SceneDirector::renderPlasmaAtClock()
+{
+    const qint64 msecs = clock->elapsed();
+    plasma->paintFrame(Plasma::timeBase(quint32(msecs / 1000), int(msecs % 1000)));
+}

@@ -1,0 +1,87 @@
+#ifndef SCENEDIRECTOR_H
+#define SCENEDIRECTOR_H
+
+#include <QGLFormat>
+#include <QSize>
+#include <qopengl.h>
+
+class Clock;
+class Cube;
+class Object;
+class Plasma;
+class QGLContext;
+class QObject;
+
+// The demo's timeline and its four scenes: places the objects and the light
+// scene by scene, animates them a step per frame and draws each frame. The
+// scene elements are children of the owner given at construction. It keeps
+// no window and no timers: whoever shows the scenes decides when a frame is
+// drawn and asks when the clock has reached the next change.
+class SceneDirector
+{
+public:
+    SceneDirector(QObject *owner, const Clock *clock);
+
+    // The GL format the scenes are drawn with.
+    static QGLFormat glFormat();
+    // The timeline's length in milliseconds: the last scene ends there.
+    static qint64 length();
+
+    // With the GL context current, before the first frame: the plasma, the
+    // caption, the textures and the GL state that every frame relies on.
+    void initializeGL(QGLContext *context, QSize size);
+    void resizeGL(int width, int height);
+
+    // True when the clock has reached the end of the current scene.
+    bool changeDue() const;
+    // Milliseconds until the clock reaches the end of the current scene.
+    qint64 msecsToChange() const;
+    // Moves on to the next scene; false when the timeline has ended. Issues
+    // GL calls: the context must be current.
+    bool changeScene();
+    bool finished() const;
+
+    // One frame's animation: the cubes turn, the credits rise.
+    void step();
+    void paint();
+
+    // Renders the plasma's colour cycle at the clock's time, from a fixed
+    // start, instead of leaving it to the plasma's own timer and the wall
+    // clock: for a stepped clock, so that every run shows the same colours.
+    void renderPlasmaAtClock();
+
+private:
+    friend struct TestAccess;
+
+    void setPerspective(int width, int height);
+    void bindPictures();
+    void setUpCaption();
+
+    void enterSceneOne();
+    void enterSceneTwo();
+    void enterSceneThree();
+    void setLight(const GLfloat ambient[4], const GLfloat diffuse[4], const GLfloat position[4]);
+    void moveLight(const GLfloat position[4]);
+
+    void paintPlasma();
+    void paintOneCube();
+    void paintLitCubes();
+    void paintTexturedCubes();
+    void paintCaption();
+
+    QObject *owner;
+    const Clock *clock;
+    QGLContext *context = nullptr;
+    int scene = 0;
+    bool ended = false;
+    GLuint plasmaTexture = 0;
+    GLuint textures[4] = {};
+    GLfloat lightAmbient[4] = {};
+    GLfloat lightDiffuse[4] = {};
+    GLfloat lightPosition[4] = {};
+    Plasma *plasma = nullptr;
+    Cube *cubes[4] = {};
+    Object *dialog = nullptr;
+};
+
+#endif // SCENEDIRECTOR_H
