@@ -28,6 +28,13 @@ void captureDebug(QtMsgType type, const QMessageLogContext &, const QString &mes
         debugMessages << message;
 }
 
+// A clock that the test sets by hand.
+struct HandClock : Clock
+{
+    qint64 elapsed() const override { return msecs; }
+    qint64 msecs = 0;
+};
+
 struct Spin
 {
     float step;
@@ -177,6 +184,7 @@ private slots:
     void sceneTwoEntry();
     void sceneThreeEntry();
     void fourthChangeCloses();
+    void followsItsClock();
     void frame_data();
     void frame();
     void plasmaFillsWindow();
@@ -648,6 +656,34 @@ void TestGLWidget::fourthChangeCloses()
     QVERIFY(QMetaObject::invokeMethod(widget.get(), "changeScene"));
     QVERIFY(!widget->isVisible());
     QCOMPARE(TestAccess::scene(*widget), 3);
+}
+
+// The timeline follows the clock it is given, not the wall clock: a clock
+// that runs ahead brings the changes at once, one that stands still holds
+// them however many frame ticks look at it.
+void TestGLWidget::followsItsClock()
+{
+    HandClock clock;
+    GLWidget window(&clock);
+    window.resize(NormalSize);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    // Two FPS lines: a second of frame ticks has looked at the clock.
+    clock.msecs = 6999;
+    int fpsLines = debugMessages.filter("FPS").size();
+    QTRY_VERIFY_WITH_TIMEOUT(debugMessages.filter("FPS").size() >= fpsLines + 2, 10000);
+    QCOMPARE(TestAccess::scene(window), 0);
+    clock.msecs = 7000;
+    QTRY_COMPARE_WITH_TIMEOUT(TestAccess::scene(window), 1, 5000);
+
+    clock.msecs = 44999;
+    QTRY_COMPARE_WITH_TIMEOUT(TestAccess::scene(window), 3, 5000);
+    fpsLines = debugMessages.filter("FPS").size();
+    QTRY_VERIFY_WITH_TIMEOUT(debugMessages.filter("FPS").size() >= fpsLines + 2, 10000);
+    QVERIFY(window.isVisible());
+    clock.msecs = 45000;
+    QTRY_VERIFY_WITH_TIMEOUT(!window.isVisible(), 5000);
 }
 
 void TestGLWidget::frame_data()

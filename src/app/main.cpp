@@ -1,4 +1,5 @@
 #include "glwidget.h"
+#include "soundtrackclock.h"
 
 #include <QApplication>
 #include <QFile>
@@ -17,7 +18,7 @@ const QSize NormalSize(640, 480);
 // the thread live until the process ends.
 Phonon::MediaObject *playSoundtrack(QThread *reader)
 {
-    auto *music = new QFile(":music.wav");
+    auto *music = new QFile(SceneDirector::SoundtrackPath);
     Phonon::MediaObject *player =
         Phonon::createPlayer(Phonon::MusicCategory, Phonon::MediaSource(music));
     reader->start();
@@ -46,7 +47,8 @@ int main(int argc, char **argv)
     auto *musicReader = new QThread;
     Phonon::MediaObject *player = playSoundtrack(musicReader);
 
-    GLWidget widget;
+    SoundtrackClock clock(player);
+    GLWidget widget(&clock);
     widget.resize(NormalSize);
     widget.showFullScreen();
 

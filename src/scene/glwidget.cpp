@@ -6,7 +6,6 @@
 #include <QKeyEvent>
 
 namespace {
-const int FrameInterval = 30;
 const int FpsInterval = 1000;
 // Qt 4's timers kept to the millisecond; Qt 5's default coarse timers may
 // shift a scene change by a third of a second.
@@ -28,7 +27,7 @@ GLWidget::GLWidget(const Clock *clock, QWidget *parent)
     sceneTimer.setTimerType(TimerAccuracy);
     connect(&sceneTimer, &QTimer::timeout, this, &GLWidget::followTimeline);
     followTimeline();
-    frameTimer = startTimer(FrameInterval, TimerAccuracy);
+    frameTimer = startTimer(SceneDirector::FrameInterval, TimerAccuracy);
     fpsTimer = startTimer(FpsInterval, TimerAccuracy);
 }
 

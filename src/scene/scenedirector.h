@@ -20,6 +20,11 @@ class QObject;
 class SceneDirector
 {
 public:
+    // The animation moves a step per frame, at a frame every 30 ms.
+    static constexpr int FrameInterval = 30;
+    // The music the timeline is cut to.
+    static constexpr const char *SoundtrackPath = ":music.wav";
+
     SceneDirector(QObject *owner, const Clock *clock);
 
     // The GL format the scenes are drawn with.

@@ -1,0 +1,24 @@
+#include "soundtrackclock.h"
+
+#include <phonon/MediaObject>
+
+SoundtrackClock::SoundtrackClock(const Phonon::MediaObject *player)
+    : player(player)
+{
+    wall.start();
+}
+
+qint64 SoundtrackClock::elapsed() const
+{
+    const qint64 now = wall.elapsed();
+    if (player->state() == Phonon::PlayingState) {
+        const qint64 position = player->currentTime();
+        if (position > heard) {
+            heard = position;
+            heardAt = now;
+        }
+    }
+    const qint64 estimate = heard < 0 ? now : heard + (now - heardAt);
+    latest = qMax(latest, estimate);
+    return latest;
+}

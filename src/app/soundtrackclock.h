@@ -1,0 +1,32 @@
+#ifndef SOUNDTRACKCLOCK_H
+#define SOUNDTRACKCLOCK_H
+
+#include "clock.h"
+
+#include <QElapsedTimer>
+
+namespace Phonon {
+class MediaObject;
+}
+
+// The soundtrack's own position, so that the scene cuts land on the music.
+// Between readings, and while the music is not playing (no sound server, no
+// back end, an error, a stall), the wall clock carries the time on from the
+// last position heard, or from the clock's construction before any. The
+// time never goes back: when the music is behind, the timeline waits for it.
+class SoundtrackClock : public Clock
+{
+public:
+    explicit SoundtrackClock(const Phonon::MediaObject *player);
+
+    qint64 elapsed() const override;
+
+private:
+    const Phonon::MediaObject *player;
+    QElapsedTimer wall;
+    mutable qint64 heard = -1;
+    mutable qint64 heardAt = 0;
+    mutable qint64 latest = 0;
+};
+
+#endif // SOUNDTRACKCLOCK_H
