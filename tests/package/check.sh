@@ -51,7 +51,7 @@ expect "$(passes desktop-file-validate "$root/usr/share/applications/$APP_ID.des
 for page in "$root"/usr/share/man/man*/*; do
     warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 \
         man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>&1 >/dev/null)
-    printf '%s' "$warnings"
+    [ -z "$warnings" ] || printf '%s\n' "$warnings"
     expect "$([ -z "$warnings" ] && echo true)" "man renders ${page#"$root"} without warnings"
 done
 
