@@ -20,6 +20,9 @@ SOUND_PACKAGES=(
 )
 RUN_PACKAGES=(libgl1-mesa-dri xvfb xauth openbox x11-utils imagemagick)
 TEST_PACKAGES=(xdotool pulseaudio pulseaudio-utils desktop-file-utils)
+# Making the Debian package (CPack calls dpkg-shlibdeps, which needs file)
+# and checking it with Debian's validators.
+PACKAGE_PACKAGES=(dpkg-dev file lintian appstream desktop-file-utils groff man-db)
 
 log() { printf '%s\n' "$*" >&2; }
 

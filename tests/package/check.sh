@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# Builds the Debian package from the build tree with CPack and checks it
+# with Debian's own validators: lintian, appstreamcli, desktop-file-validate
+# and man with warnings on; then its file list, its Depends line and that
+# nothing in it points back at the build tree or the sources.
+# Arguments: the build directory, the source directory, the application ID,
+# and 1 when plok-capture is built (0 otherwise).
+set -euo pipefail
+BUILD=$1
+SOURCE=$2
+APP_ID=$3
+WITH_CAPTURE=$4
+
+WORK=$(mktemp -d /tmp/plok-package.XXXXXX)
+trap 'rm -rf "$WORK"' EXIT
+FAILURES=0
+
+expect() {
+    if [ "$1" = true ]; then
+        printf 'ok   %s\n' "$2"
+    else
+        printf 'FAIL %s\n' "$2"
+        FAILURES=$((FAILURES + 1))
+    fi
+}
+
+# Runs a command with its output shown; prints true when it succeeded.
+passes() {
+    "$@" >&2 && echo true || echo false
+}
+
+cpack --config "$BUILD/CPackConfig.cmake" -B "$WORK" >/dev/null
+debs=("$WORK"/plok_*.deb)
+deb=${debs[0]}
+version=$(dpkg-deb --field "$deb" Version)
+expect "$([ "$(basename "$deb")" = "plok_${version}_$(dpkg --print-architecture).deb" ] &&
+    echo true)" "cpack wrote $(basename "$deb")"
+
+expect "$(passes lintian --fail-on error,warning "$deb")" "lintian finds no error and no warning"
+
+root=$WORK/root
+dpkg-deb --extract "$deb" "$root"
+metainfo=$root/usr/share/metainfo/$APP_ID.metainfo.xml
+expect "$(passes appstreamcli validate --no-net "$metainfo")" "appstreamcli validates the metainfo"
+expect "$(grep -q "<release version=\"$version\" date=" "$metainfo" && echo true)" \
+    "the metainfo's release is the package's version $version"
+expect "$(passes desktop-file-validate "$root/usr/share/applications/$APP_ID.desktop")" \
+    "desktop-file-validate accepts the entry"
+
+# As lintian renders them, with every warning of groff and man on.
+for page in "$root"/usr/share/man/man*/*; do
+    warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 \
+        man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>&1 >/dev/null)
+    [ -z "$warnings" ] || printf '%s\n' "$warnings"
+    expect "$([ -z "$warnings" ] && echo true)" "man renders ${page#"$root"} without warnings"
+done
+
+expected=(
+    usr/bin/plok
+    "usr/share/applications/$APP_ID.desktop"
+    "usr/share/icons/hicolor/256x256/apps/$APP_ID.png"
+    "usr/share/metainfo/$APP_ID.metainfo.xml"
+    usr/share/man/man6/plok.6.gz
+    usr/share/doc/plok/copyright
+    usr/share/doc/plok/changelog.gz
+)
+if [ "$WITH_CAPTURE" = 1 ]; then
+    expected+=(usr/bin/plok-capture usr/share/man/man1/plok-capture.1.gz)
+fi
+listed=$(cd "$root" && find . -type f | sed 's|^\./||' | sort)
+wanted=$(printf '%s\n' "${expected[@]}" | sort)
+diff <(printf '%s\n' "$wanted") <(printf '%s\n' "$listed") || true
+expect "$([ "$listed" = "$wanted" ] && echo true)" "the package holds exactly the expected files"
+
+depends=$(dpkg-deb --field "$deb" Depends)
+printf 'Depends: %s\n' "$depends"
+for needed in phonon4qt5-backend-gstreamer gstreamer1.0-plugins-good libgl1-mesa-dri \
+    libqt5opengl5; do
+    expect "$([[ ", $depends" == *", $needed"* ]] && echo true)" "it depends on $needed"
+done
+if [ "$WITH_CAPTURE" = 1 ]; then
+    expect "$([[ "$depends" == *libavformat* ]] && echo true)" \
+        "it depends on FFmpeg's libraries through plok-capture"
+    expect "$([ "$("$root/usr/bin/plok-capture" --version)" = "plok-capture $version" ] &&
+        echo true)" "plok-capture --version prints the package's version"
+fi
+
+expect "$(grep -rlF -e "$BUILD" -e "$SOURCE" "$root" >&2 && echo false || echo true)" \
+    "no file names the build tree or the sources"
+
+[ "$FAILURES" -eq 0 ]
