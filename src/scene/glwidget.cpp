@@ -3,6 +3,7 @@
 #include "debuglog.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 
 namespace {
@@ -10,6 +11,9 @@ const int FpsInterval = 1000;
 // Qt 4's timers kept to the millisecond; Qt 5's default coarse timers may
 // shift a scene change by a third of a second.
 const Qt::TimerType TimerAccuracy = Qt::PreciseTimer;
+// The mean of the frames' durations moves a quarter of the way to each new
+// one.
+const int FrameDurationSmoothing = 4;
 } // namespace
 
 GLWidget::GLWidget(QWidget *parent)
@@ -49,10 +53,18 @@ void GLWidget::timerEvent(QTimerEvent *event)
 // does) is followed within a frame, and one that stalls holds the change.
 void GLWidget::followTimeline()
 {
-    while (director.changeDue())
+    while (director.changeDue(cutLead()))
         changeScene();
     if (!director.finished())
-        sceneTimer.start(int(director.msecsToChange()));
+        sceneTimer.start(int(director.msecsToChange(cutLead())));
+}
+
+// A cut is seen when the frame that shows it has been drawn, so it is made
+// that much before the clock reaches it. The end is seen at once: the
+// window closes.
+qint64 GLWidget::cutLead() const
+{
+    return director.inLastScene() ? 0 : frameDuration;
 }
 
 void GLWidget::writeFps()
@@ -101,6 +113,16 @@ void GLWidget::paintGL()
     director.step();
     director.paint();
     ++frames;
+}
+
+// The painting and the buffer swap, where the frame is rasterised and sent
+// to the screen.
+void GLWidget::glDraw()
+{
+    QElapsedTimer timer;
+    timer.start();
+    QGLWidget::glDraw();
+    frameDuration += (timer.elapsed() - frameDuration) / FrameDurationSmoothing;
 }
 
 // The cut is painted at once rather than at the next frame tick.

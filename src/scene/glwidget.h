@@ -25,6 +25,7 @@ protected:
     void initializeGL() override;
     void resizeGL(int width, int height) override;
     void paintGL() override;
+    void glDraw() override;
 
 private slots:
     void changeScene();
@@ -33,6 +34,7 @@ private:
     friend struct TestAccess;
 
     void followTimeline();
+    qint64 cutLead() const;
     void writeFps();
     void toggleFullScreen();
 
@@ -42,6 +44,8 @@ private:
     int frameTimer = 0;
     int fpsTimer = 0;
     unsigned int frames = 0;
+    // How long a frame takes to reach the screen, in ms: a running mean.
+    qint64 frameDuration = 0;
 };
 
 #endif // GLWIDGET_H

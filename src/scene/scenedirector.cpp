@@ -198,14 +198,14 @@ void SceneDirector::setUpCaption()
 
 // The scenes are placed with GL calls, so the timeline waits for the GL
 // set-up before its first change.
-bool SceneDirector::changeDue() const
+bool SceneDirector::changeDue(qint64 lead) const
 {
-    return context && !ended && clock->elapsed() >= SceneEnds[scene];
+    return context && !ended && clock->elapsed() + lead >= SceneEnds[scene];
 }
 
-qint64 SceneDirector::msecsToChange() const
+qint64 SceneDirector::msecsToChange(qint64 lead) const
 {
-    return qMax<qint64>(SceneEnds[scene] - clock->elapsed(), 0);
+    return qMax<qint64>(SceneEnds[scene] - lead - clock->elapsed(), 0);
 }
 
 bool SceneDirector::changeScene()
@@ -229,6 +229,11 @@ bool SceneDirector::changeScene()
 bool SceneDirector::finished() const
 {
     return ended;
+}
+
+bool SceneDirector::inLastScene() const
+{
+    return scene == SceneCount - 1;
 }
 
 void SceneDirector::enterSceneOne()

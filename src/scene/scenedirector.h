@@ -37,14 +37,16 @@ public:
     void initializeGL(QGLContext *context, QSize size);
     void resizeGL(int width, int height);
 
-    // True when the clock has reached the end of the current scene.
-    bool changeDue() const;
-    // Milliseconds until the clock reaches the end of the current scene.
-    qint64 msecsToChange() const;
+    // True when the clock is within `lead` ms of the end of the current scene.
+    bool changeDue(qint64 lead = 0) const;
+    // Milliseconds until the clock is within `lead` ms of that end.
+    qint64 msecsToChange(qint64 lead = 0) const;
     // Moves on to the next scene; false when the timeline has ended. Issues
     // GL calls: the context must be current.
     bool changeScene();
     bool finished() const;
+    // In the last scene, whose end shows no new picture: the demo ends.
+    bool inLastScene() const;
 
     // One frame's animation: the cubes turn, the credits rise.
     void step();
