@@ -88,12 +88,13 @@ start_xvfb() {
     return 1
 }
 
-# A window manager, so that full-screen means the size of the screen.
+# A window manager, so that full-screen means the size of the screen. Its
+# first start on a loaded machine can take many seconds.
 start_window_manager() {
     openbox --sm-disable >"$SERVICE_DIR/openbox.log" 2>&1 &
     SERVICE_PIDS+=($!)
     local i
-    for i in $(seq 50); do
+    for i in $(seq 300); do
         xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
         sleep 0.1
     done
