@@ -19,7 +19,9 @@ SOUND_PACKAGES=(
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-pulseaudio
 )
 RUN_PACKAGES=(libgl1-mesa-dri xvfb xauth openbox x11-utils imagemagick)
-TEST_PACKAGES=(xdotool pulseaudio pulseaudio-utils desktop-file-utils)
+# A private sound server and its command-line clients (pactl, parecord, paplay).
+SOUND_SERVER_PACKAGES=(pulseaudio pulseaudio-utils)
+TEST_PACKAGES=(xdotool "${SOUND_SERVER_PACKAGES[@]}" desktop-file-utils)
 # Making the Debian package (CPack calls dpkg-shlibdeps, which needs file)
 # and checking it with Debian's validators.
 PACKAGE_PACKAGES=(dpkg-dev file lintian appstream desktop-file-utils groff man-db)
