@@ -62,8 +62,10 @@ SERVICE_PIDS=()
 
 stop_services() {
     local pid
+    # A service ended by the signal may exit with a failure status: that is
+    # no failure of the caller's.
     for pid in "${SERVICE_PIDS[@]}"; do
-        kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+        kill "$pid" 2>/dev/null && { wait "$pid" 2>/dev/null || true; }
     done
     SERVICE_PIDS=()
     [ -n "${SERVICE_DIR:-}" ] && rm -rf "$SERVICE_DIR"
@@ -78,7 +80,10 @@ start_xvfb() {
     while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do
         n=$((n + 1))
     done
-    Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp +extension GLX >"$SERVICE_DIR/xvfb.log" 2>&1 &
+    # -noreset: otherwise the server resets when its last client leaves, and
+    # a client that connects just after the readiness check is refused.
+    Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp -noreset +extension GLX \
+        >"$SERVICE_DIR/xvfb.log" 2>&1 &
     SERVICE_PIDS+=($!)
     export DISPLAY=":$n"
     local i
