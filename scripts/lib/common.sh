@@ -19,7 +19,9 @@ SOUND_PACKAGES=(
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-pulseaudio
 )
 RUN_PACKAGES=(libgl1-mesa-dri xvfb xauth openbox x11-utils imagemagick)
-TEST_PACKAGES=(xdotool pulseaudio pulseaudio-utils desktop-file-utils)
+# A private sound server and its command-line clients (pactl, parecord, paplay).
+SOUND_SERVER_PACKAGES=(pulseaudio pulseaudio-utils)
+TEST_PACKAGES=(xdotool "${SOUND_SERVER_PACKAGES[@]}" desktop-file-utils)
 # Making the Debian package (CPack calls dpkg-shlibdeps, which needs file)
 # and checking it with Debian's validators.
 PACKAGE_PACKAGES=(dpkg-dev file lintian appstream desktop-file-utils groff man-db)
@@ -60,8 +62,10 @@ SERVICE_PIDS=()
 
 stop_services() {
     local pid
+    # A service ended by the signal may exit with a failure status: that is
+    # no failure of the caller's.
     for pid in "${SERVICE_PIDS[@]}"; do
-        kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+        kill "$pid" 2>/dev/null && { wait "$pid" 2>/dev/null || true; }
     done
     SERVICE_PIDS=()
     [ -n "${SERVICE_DIR:-}" ] && rm -rf "$SERVICE_DIR"
@@ -76,7 +80,10 @@ start_xvfb() {
     while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do
         n=$((n + 1))
     done
-    Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp +extension GLX >"$SERVICE_DIR/xvfb.log" 2>&1 &
+    # -noreset: otherwise the server resets when its last client leaves, and
+    # a client that connects just after the readiness check is refused.
+    Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp -noreset +extension GLX \
+        >"$SERVICE_DIR/xvfb.log" 2>&1 &
     SERVICE_PIDS+=($!)
     export DISPLAY=":$n"
     local i
@@ -88,12 +95,13 @@ start_xvfb() {
     return 1
 }
 
-# A window manager, so that full-screen means the size of the screen.
+# A window manager, so that full-screen means the size of the screen. Its
+# first start on a loaded machine can take many seconds.
 start_window_manager() {
     openbox --sm-disable >"$SERVICE_DIR/openbox.log" 2>&1 &
     SERVICE_PIDS+=($!)
     local i
-    for i in $(seq 50); do
+    for i in $(seq 300); do
         xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
         sleep 0.1
     done

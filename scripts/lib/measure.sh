@@ -53,3 +53,24 @@ load_average() {
     read -r one rest </proc/loadavg
     printf '%s\n' "$one"
 }
+
+# write_section FILE NAME: replaces the part of FILE between the lines
+# "<!-- NAME -->" and "<!-- /NAME -->" with standard input, or adds that
+# part at the end. Each benchmark script writes its own part of
+# docs/performance.md and leaves the others as they are.
+write_section() {
+    local file=$1 begin="<!-- $2 -->" end="<!-- /$2 -->" part
+    part=$(mktemp)
+    { echo "$begin"; cat; echo "$end"; } >"$part"
+    touch "$file"
+    if grep -qxF "$begin" "$file"; then
+        awk -v begin="$begin" -v end="$end" -v part="$part" '
+            $0 == begin { while ((getline line <part) > 0) print line; inside = 1; next }
+            $0 == end { inside = 0; next }
+            !inside' "$file" >"$file.new"
+    else
+        { cat "$file"; [ -s "$file" ] && echo; cat "$part"; } >"$file.new"
+    fi
+    mv "$file.new" "$file"
+    rm -f "$part"
+}

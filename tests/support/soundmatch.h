@@ -27,6 +27,8 @@ public:
     // the reference between referenceFrom and referenceTo (where the
     // stretch may begin).
     Match find(double recordingSeconds, double referenceFrom, double referenceTo) const;
+    // How long the stretch that find() looks for lasts.
+    double stretchSeconds() const;
 
     double recordingSeconds() const { return double(recording.size()) / sampleRate; }
 

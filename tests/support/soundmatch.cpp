@@ -120,6 +120,11 @@ SoundMatch::SoundMatch(const QVector<float> &reference, const QVector<float> &re
 {
 }
 
+double SoundMatch::stretchSeconds() const
+{
+    return double(stretchLength) / sampleRate;
+}
+
 SoundMatch::Match SoundMatch::find(double recordingSeconds, double referenceFrom,
                                    double referenceTo) const
 {

@@ -1,0 +1,138 @@
+#include "cutanalysis.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+// The music's cuts in seconds, each where a scene ends; the last one ends
+// the demo.
+const double Cuts[] = { 7.0, 14.5, 22.0, 45.0 };
+const int CutCount = sizeof(Cuts) / sizeof(Cuts[0]);
+
+// The music starts within this many seconds of the launch; its start is
+// looked for in the recording this long after the launch.
+const double LatestMusicStart = 3.0;
+const double MusicStartProbe = 3.0;
+// How far a cut may lie from where the music's start puts it, in seconds
+// (the player may fall behind on a loaded machine).
+const double CutSearch = 0.25;
+const double MinCorrelation = 0.9;
+
+// A beep starts where the recording first gets this loud (the beeps are at
+// half full scale), at most this long after it was played.
+const float MarkerThreshold = 0.1f;
+const double MarkerSearch = 1.0;
+
+} // namespace
+
+CutAnalysis::CutAnalysis(const QStringList &args)
+    : reference(SoundMatch::readWav(args.value(0), &referenceRate))
+    , recording(SoundMatch::readWav(args.value(1), &recordingRate))
+    , clock(args.value(2), recordingRate)
+    , trace(args.value(3))
+    , launch(args.value(4).toDouble())
+    , markers(args.mid(5))
+    , match(reference, recording, recordingRate)
+{
+}
+
+int CutAnalysis::run()
+{
+    if (reference.isEmpty() || recording.isEmpty() || referenceRate != recordingRate ||
+        clock.isEmpty()) {
+        std::fprintf(stderr, "the soundtrack, the recording or its notes are unusable\n");
+        return 1;
+    }
+    printMarkers();
+    if (!findMusicStart()) {
+        std::fprintf(stderr, "the soundtrack is not in the recording after the launch\n");
+        return 1;
+    }
+    printCuts();
+    printTrace();
+    return 0;
+}
+
+double CutAnalysis::msAfterLaunch(double wallMicroseconds) const
+{
+    return (wallMicroseconds - launch) / 1000.0;
+}
+
+// Where each beep is heard against the moment it was played: how far a
+// marker would place the recording from where its recorder's notes do.
+void CutAnalysis::printMarkers() const
+{
+    QStringList delays;
+    for (const QString &marker : markers) {
+        const double playedAt = marker.toDouble();
+        const int first = std::max(0, int(clock.recordingSeconds(playedAt) * recordingRate));
+        const int last = std::min(recording.size(), first + int(MarkerSearch * recordingRate));
+        for (int i = first; i < last; ++i) {
+            if (std::abs(recording[i]) >= MarkerThreshold) {
+                const double heardAt = clock.wallMicroseconds(double(i) / recordingRate);
+                delays << QString::number((heardAt - playedAt) / 1000.0, 'f', 1);
+                break;
+            }
+        }
+    }
+    std::printf("marker_delays_ms=%s\n", qPrintable(delays.join(' ')));
+}
+
+bool CutAnalysis::findMusicStart()
+{
+    const double probe = clock.recordingSeconds(launch) + MusicStartProbe;
+    const SoundMatch::Match found =
+        match.find(probe, MusicStartProbe - LatestMusicStart, MusicStartProbe + CutSearch);
+    musicStart = probe - found.referenceSeconds;
+    std::printf("music_start_ms=%.1f\nmusic_start_correlation=%.3f\n",
+                msAfterLaunch(clock.wallMicroseconds(musicStart)), found.correlation);
+    return found.correlation >= MinCorrelation;
+}
+
+// Each cut is placed by the stretch of music that ends there, so that it
+// holds whatever the player did before the cut and nothing after. How the
+// recording's origin on the wall clock moves from the first cut to the last
+// is the sink's drift.
+void CutAnalysis::printCuts() const
+{
+    const double stretch = match.stretchSeconds();
+    double firstAt = 0.0, firstOrigin = 0.0, lastAt = 0.0, lastOrigin = 0.0, delays = 0.0;
+    for (int k = 0; k < CutCount; ++k) {
+        const double cut = Cuts[k];
+        const double from = musicStart + cut - stretch;
+        const SoundMatch::Match found =
+            match.find(from, cut - stretch - CutSearch, cut - stretch + CutSearch);
+        const double at = from + cut - found.referenceSeconds;
+        const double music = clock.wallMicroseconds(at);
+        const qint64 picture =
+            k + 1 < SceneTrace::Scenes ? trace.firstShown(k + 1) : trace.closedAt();
+        std::printf("cut%d_seconds=%.1f\ncut%d_correlation=%.3f\ncut%d_music_ms=%.1f\n", k, cut, k,
+                    found.correlation, k, msAfterLaunch(music));
+        if (found.correlation >= MinCorrelation && picture != 0)
+            std::printf("cut%d_picture_ms=%.1f\ncut%d_offset_ms=%.1f\n", k, msAfterLaunch(picture),
+                        k, (picture - music) / 1000.0);
+        const double origin = music - at * 1e6;
+        if (k == 0) {
+            firstAt = at;
+            firstOrigin = origin;
+        }
+        lastAt = at;
+        lastOrigin = origin;
+        delays += clock.typicalDelay(at) / CutCount;
+    }
+    // The origin moves earlier when the sink plays more frames a second
+    // than the wall clock says: µs a second are parts per million.
+    std::printf("sink_drift_ppm=%.0f\nclock_typical_delay_us=%.0f\n",
+                (firstOrigin - lastOrigin) / (lastAt - firstAt), delays);
+}
+
+void CutAnalysis::printTrace() const
+{
+    const QVector<int> costs = trace.readCosts();
+    std::printf("frames=%d\nstray_frames=%d\n", trace.frameCount(), trace.strayFrames());
+    if (!costs.isEmpty())
+        std::printf("read_median_us=%d\nread_p99_us=%d\n", costs[costs.size() / 2],
+                    costs[costs.size() * 99 / 100]);
+}
