@@ -59,12 +59,16 @@ void GLWidget::followTimeline()
         sceneTimer.start(int(director.msecsToChange(cutLead())));
 }
 
-// A cut is seen when the frame that shows it has been drawn, so it is made
-// that much before the clock reaches it. The end is seen at once: the
-// window closes.
+// How long before the clock reaches a change it is made. A cut is seen once
+// the frame that shows it has been drawn; the end at once, as the window
+// closes. When frames take longer than the frame timer's interval, the clock
+// is looked at only between frames: the change is then made at the look
+// nearest to the moment it is due to be seen.
 qint64 GLWidget::cutLead() const
 {
-    return director.inLastScene() ? 0 : frameDuration;
+    const qint64 seenAfter = director.inLastScene() ? 0 : frameDuration;
+    const qint64 lookEvery = frameDuration > SceneDirector::FrameInterval ? frameDuration : 0;
+    return seenAfter + lookEvery / 2;
 }
 
 void GLWidget::writeFps()
