@@ -56,6 +56,8 @@ void releaseImage(void *image, uint8_t *)
 AVFrame *wrap(const QImage &image)
 {
     AVFrame *frame = av_frame_alloc();
+    if (!frame)
+        return nullptr;
     frame->format = FramePixels;
     frame->width = image.width();
     frame->height = image.height();
@@ -158,18 +160,15 @@ bool VideoEncoder::write(const QImage &frame, QString *error)
     clock.start();
     AVFrame *input = convert(frame);
     converting += clock.nsecsElapsed();
+    if (!input) {
+        cancel();
+        return fail(error, QStringLiteral("out of memory for frame %1").arg(framesDone));
+    }
 
     clock.start();
-    bool written = input != nullptr;
-    if (written) {
-        input->pts = framesDone;
-        written = encode(video, videoStream, input, error);
-    } else {
-        fail(error, QStringLiteral("out of memory for frame %1").arg(framesDone));
-    }
-    if (input != picture)
-        av_frame_free(&input);
-    ++framesDone;
+    input->pts = framesDone++;
+    bool written = encode(video, videoStream, input, error);
+    av_frame_free(&input);
     written = written && encodeSound(soundEndOfFrame(framesDone), false, error);
     encoding += clock.nsecsElapsed();
     if (!written)
@@ -350,6 +349,7 @@ bool VideoEncoder::startFile(QString *error)
     return code >= 0 || fail(error, QStringLiteral("cannot write the header"), code);
 }
 
+// A new reference to the frame in the encoder's pixel format.
 AVFrame *VideoEncoder::convert(const QImage &frame)
 {
     if (!scaler)
@@ -359,7 +359,7 @@ AVFrame *VideoEncoder::convert(const QImage &frame)
     const uint8_t *const planes[] = { frame.constBits() };
     const int strides[] = { int(frame.bytesPerLine()) };
     sws_scale(scaler, planes, strides, 0, frame.height(), picture->data, picture->linesize);
-    return picture;
+    return av_frame_clone(picture);
 }
 
 // Sends one frame (or, with none, the end of the stream) to the encoder and
