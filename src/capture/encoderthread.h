@@ -14,7 +14,10 @@ class QThread;
 class EncoderThread
 {
 public:
-    // Frames that may wait in the queue; one more is being written.
+    // Frames that may wait in the queue; one more is being written. Four
+    // ride out x264's bursts: with B-frames much of its work falls on every
+    // fourth frame, and one frame in ten takes three times the median. At
+    // 1920 x 1080 they hold 33 MB.
     static const int DefaultDepth = 4;
 
     explicit EncoderThread(FrameSink *sink, int depth = DefaultDepth);

@@ -13,6 +13,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include <sys/stat.h>
+
 namespace {
 
 const int MinimumDigits = 5;
@@ -111,11 +113,8 @@ bool PngFrameWriter::finish(QString *error)
 {
     if (partDirectory.isEmpty())
         return fail(error, QStringLiteral("not open"));
-    const bool moved = QFileInfo::exists(directory)
-        ? moveInto(directory, error)
-        : std::rename(QFile::encodeName(partDirectory), QFile::encodeName(directory)) == 0 ||
-            fail(error,
-                 QStringLiteral("cannot rename %1 to it: %2").arg(partDirectory, systemError()));
+    const bool moved =
+        QFileInfo::exists(directory) ? moveInto(directory, error) : renameTo(directory, error);
     if (moved)
         partDirectory.clear();
     cancel();
@@ -137,9 +136,9 @@ bool PngFrameWriter::createDirectory(QString *error)
         const quint32 tag = QRandomGenerator::global()->generate();
         const QString name = parent.filePath(
             QStringLiteral(".%1.%2.part").arg(output.fileName()).arg(tag, 8, 16, QLatin1Char('0')));
-        if (QDir().mkdir(name))
+        if (::mkdir(QFile::encodeName(name).constData(), 0777) == 0)
             partDirectory = name;
-        else if (!QFileInfo::exists(name))
+        else if (errno != EEXIST)
             return fail(error,
                         QStringLiteral("cannot make a folder in %1: %2")
                             .arg(QDir::toNativeSeparators(parent.path()), systemError()));
@@ -172,6 +171,12 @@ bool PngFrameWriter::writeSound(const QVector<qint16> &sound, QString *error)
     file.close();
     return (out.status() == QDataStream::Ok && file.error() == QFileDevice::NoError) ||
         fail(error, QStringLiteral("cannot write %1: %2").arg(SoundName, file.errorString()));
+}
+
+bool PngFrameWriter::renameTo(const QString &target, QString *error)
+{
+    return std::rename(QFile::encodeName(partDirectory), QFile::encodeName(target)) == 0 ||
+        fail(error, QStringLiteral("cannot rename %1 to it: %2").arg(partDirectory, systemError()));
 }
 
 bool PngFrameWriter::moveInto(const QString &target, QString *error)

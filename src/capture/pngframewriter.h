@@ -19,6 +19,7 @@ public:
 private:
     bool createDirectory(QString *error);
     bool writeSound(const QVector<qint16> &sound, QString *error);
+    bool renameTo(const QString &target, QString *error);
     bool moveInto(const QString &target, QString *error);
     bool fail(QString *error, const QString &what);
 
