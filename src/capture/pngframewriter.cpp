@@ -128,10 +128,12 @@ void PngFrameWriter::cancel()
     partDirectory.clear();
 }
 
+// Inside an existing folder, so that its files later move within one file
+// system even when the folder is a mount point; beside a new one.
 bool PngFrameWriter::createDirectory(QString *error)
 {
     const QFileInfo output(directory);
-    const QDir parent = output.absoluteDir();
+    const QDir parent = output.isDir() ? QDir(directory) : output.absoluteDir();
     for (int attempt = 0; attempt < 8 && partDirectory.isEmpty(); ++attempt) {
         const quint32 tag = QRandomGenerator::global()->generate();
         const QString name = parent.filePath(
