@@ -11,6 +11,7 @@ BUILD_PACKAGES=(
     qtbase5-dev libqt5opengl5-dev
     libgl1-mesa-dev libglu1-mesa-dev
     libbenchmark-dev
+    pkg-config libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev
 )
 # The Phonon dev package alone pulls in the empty back end, which conflicts
 # with the real one: these three go in together.
