@@ -22,7 +22,7 @@ SOUND_PACKAGES=(
 RUN_PACKAGES=(libgl1-mesa-dri xvfb xauth openbox x11-utils imagemagick)
 # A private sound server and its command-line clients (pactl, parecord, paplay).
 SOUND_SERVER_PACKAGES=(pulseaudio pulseaudio-utils)
-TEST_PACKAGES=(xdotool "${SOUND_SERVER_PACKAGES[@]}" desktop-file-utils)
+TEST_PACKAGES=(xdotool "${SOUND_SERVER_PACKAGES[@]}" desktop-file-utils ffmpeg)
 # Making the Debian package (CPack calls dpkg-shlibdeps, which needs file)
 # and checking it with Debian's validators.
 PACKAGE_PACKAGES=(dpkg-dev file lintian appstream desktop-file-utils groff man-db)

@@ -72,6 +72,12 @@ PngFrameWriter::PngFrameWriter(const QString &directory)
 {
 }
 
+bool PngFrameWriter::holdsFrames(const QString &directory)
+{
+    const QDir dir(directory);
+    return !dir.entryList({ FrameFilter }, QDir::Files).isEmpty() || dir.exists(SoundName);
+}
+
 PngFrameWriter::~PngFrameWriter()
 {
     cancel();

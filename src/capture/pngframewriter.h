@@ -11,6 +11,9 @@ public:
     explicit PngFrameWriter(const QString &directory);
     ~PngFrameWriter() override;
 
+    // True when the directory holds frames or a sound of an earlier run.
+    static bool holdsFrames(const QString &directory);
+
     bool open(const Format &format, const QVector<qint16> &sound, QString *error) override;
     bool write(const QImage &frame, QString *error) override;
     bool finish(QString *error) override;

@@ -119,22 +119,29 @@ QString VideoEncoder::extensions()
     return names.join(QStringLiteral(", "));
 }
 
+QString VideoEncoder::problemWith(const QString &fileName, QSize size)
+{
+    const Recipe *recipe = findRecipe(fileName);
+    if (!recipe)
+        return QStringLiteral("the extension names no video format (%1)").arg(extensions());
+    if (recipe->pixelFormat == AV_PIX_FMT_YUV420P &&
+        (size.width() % 2 != 0 || size.height() % 2 != 0))
+        return QStringLiteral("H.264 in 4:2:0 needs an even width and height, not %1x%2")
+            .arg(size.width())
+            .arg(size.height());
+    return QString();
+}
+
 bool VideoEncoder::open(const Format &format, const QVector<qint16> &sound, QString *error)
 {
     this->format = format;
     this->sound = sound;
     recipe = findRecipe(fileName);
-    if (!recipe)
-        return fail(error,
-                    QStringLiteral("the extension names no video format (%1)").arg(extensions()));
+    const QString problem = problemWith(fileName, format.size);
+    if (!problem.isEmpty())
+        return fail(error, problem);
     if (format.size.isEmpty() || format.rateNumerator <= 0 || format.rateDenominator <= 0)
         return fail(error, QStringLiteral("no picture size or frame rate"));
-    if (recipe->pixelFormat == AV_PIX_FMT_YUV420P &&
-        (format.size.width() % 2 != 0 || format.size.height() % 2 != 0))
-        return fail(error,
-                    QStringLiteral("H.264 in 4:2:0 needs an even width and height, not %1x%2")
-                        .arg(format.size.width())
-                        .arg(format.size.height()));
 
     av_log_set_level(AV_LOG_ERROR);
     const bool opened = createFile(error) && openVideo(error) &&

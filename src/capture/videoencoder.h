@@ -23,6 +23,9 @@ public:
     static bool supports(const QString &fileName);
     // The extensions supports() accepts, for messages: ".mp4, .mkv".
     static QString extensions();
+    // Why frames of this size cannot be written under this name; empty when
+    // they can.
+    static QString problemWith(const QString &fileName, QSize size);
 
     bool open(const Format &format, const QVector<qint16> &sound, QString *error) override;
     bool write(const QImage &frame, QString *error) override;

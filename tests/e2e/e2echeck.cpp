@@ -25,6 +25,8 @@ const double soundStartTolerance = 0.25; // the marker's own delay may be longer
 const double minCorrelation = 0.9;
 const double maxDrift = 0.1;
 const double minLoudness = 0.001;
+// How far from where a capture began its sound is looked for, in seconds.
+const double placeSearch = 0.1;
 
 int checkLog(const QStringList &args)
 {
@@ -153,6 +155,32 @@ int checkSound(const QStringList &args)
     return checks.exitCode();
 }
 
+// The sound decoded from a capture is the soundtrack from the second where
+// the capture began, to the sample: a lossy codec's delay must have been
+// taken out by the container.
+int checkPlace(const QStringList &args)
+{
+    Checks checks;
+    int referenceRate = 0;
+    int decodedRate = 0;
+    const QVector<float> reference = SoundMatch::readWav(args.value(0), &referenceRate);
+    const QVector<float> decoded = SoundMatch::readWav(args.value(1), &decodedRate);
+    const double begin = args.value(2).toDouble();
+    const SoundMatch match(reference, decoded, referenceRate);
+    if (!checks.expect(
+            decodedRate == referenceRate && match.recordingSeconds() >= match.stretchSeconds(),
+            "the decoded sound is long enough to place",
+            QString("%1 s at %2 Hz").arg(match.recordingSeconds(), 0, 'f', 2).arg(decodedRate)))
+        return checks.exitCode();
+    const SoundMatch::Match found = match.find(0.0, begin - placeSearch, begin + placeSearch);
+    const double lag = (found.referenceSeconds - begin) * referenceRate;
+    checks.expect(found.correlation >= minCorrelation, "the decoded sound is the soundtrack",
+                  QString("normalised cross-correlation %1").arg(found.correlation, 0, 'f', 4));
+    checks.expect(std::abs(lag) < 0.5, QString("it begins at %1 s of the soundtrack").arg(begin),
+                  QString("%1 samples from there").arg(lag, 0, 'f', 0));
+    return checks.exitCode();
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -169,11 +197,14 @@ int main(int argc, char **argv)
         return checkSound(args);
     if (command == "marker" && args.size() == 1)
         return writeMarker(args);
+    if (command == "place" && args.size() == 3)
+        return checkPlace(args);
     std::fprintf(stderr,
                  "usage: %s log LOG.times MIN_FPS_LINES MAX_FPS_LINES\n"
                  "       %s scene 0|1|3 EARLIER.png LATER.png | scene 2 SHOT.png\n"
                  "       %s sound SOUNDTRACK.wav RECORDING.wav MARKER_TO_LAUNCH_S RUN_S\n"
-                 "       %s marker BEEP.wav\n",
-                 argv[0], argv[0], argv[0], argv[0]);
+                 "       %s marker BEEP.wav\n"
+                 "       %s place SOUNDTRACK.wav DECODED.wav BEGIN_S\n",
+                 argv[0], argv[0], argv[0], argv[0], argv[0]);
     return 2;
 }

@@ -1,0 +1,168 @@
+#include "offscreentarget.h"
+
+#include "scenedirector.h"
+
+#include <QGLContext>
+#include <QOpenGLFramebufferObject>
+#include <QOpenGLFunctions>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+// Read-backs in flight: with two, the frame before is copied out while the
+// GL implementation reads the frame just drawn.
+const int ReadBuffers = 2;
+const int BytesPerPixel = 4;
+
+GLint integer(QOpenGLFunctions *gl, GLenum name)
+{
+    GLint value[2] = {};
+    gl->glGetIntegerv(name, value);
+    return value[0];
+}
+
+// The window's framebuffer has no alpha channel; neither has this, so the
+// pixels read back are opaque as the screen shows them.
+QOpenGLFramebufferObjectFormat framebufferFormat(int samples, bool withDepth)
+{
+    QOpenGLFramebufferObjectFormat format;
+    format.setAttachment(withDepth ? QOpenGLFramebufferObject::Depth
+                                   : QOpenGLFramebufferObject::NoAttachment);
+    format.setSamples(samples);
+    format.setInternalTextureFormat(GL_RGB8);
+    return format;
+}
+} // namespace
+
+OffscreenTarget::OffscreenTarget() = default;
+
+OffscreenTarget::~OffscreenTarget()
+{
+    if (QOpenGLContext::currentContext() == &context) {
+        drawBuffer.reset();
+        resolveBuffer.reset();
+        for (QOpenGLBuffer &buffer : readBuffers)
+            buffer.destroy();
+        context.doneCurrent();
+    }
+}
+
+bool OffscreenTarget::createContext(QString *error)
+{
+    // The framebuffer object is multisampled, not the surface.
+    QSurfaceFormat format = QGLFormat::toSurfaceFormat(SceneDirector::glFormat());
+    format.setSamples(0);
+    context.setFormat(format);
+    if (!context.create()) {
+        *error = "no OpenGL context could be created on this display";
+        return false;
+    }
+    surface.setFormat(context.format());
+    surface.create();
+    if (!surface.isValid() || !context.makeCurrent(&surface)) {
+        *error = "the OpenGL context could not be made current on an off-screen surface";
+        return false;
+    }
+    return true;
+}
+
+QGLContext *OffscreenTarget::glContext() const
+{
+    return QGLContext::fromOpenGLContext(const_cast<QOpenGLContext *>(&context));
+}
+
+QSize OffscreenTarget::maximumSize() const
+{
+    QOpenGLFunctions *gl = context.functions();
+    GLint viewport[2] = {};
+    gl->glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+    const int side =
+        std::min(integer(gl, GL_MAX_RENDERBUFFER_SIZE), integer(gl, GL_MAX_TEXTURE_SIZE));
+    return QSize(side, side).boundedTo(QSize(viewport[0], viewport[1]));
+}
+
+int OffscreenTarget::maximumSamples() const
+{
+    return integer(context.functions(), GL_MAX_SAMPLES);
+}
+
+bool OffscreenTarget::createFramebuffers(QSize size, int samples, QString *error)
+{
+    frameSize = size;
+    drawBuffer = std::make_unique<QOpenGLFramebufferObject>(size, framebufferFormat(samples, true));
+    if (samples > 0)
+        resolveBuffer =
+            std::make_unique<QOpenGLFramebufferObject>(size, framebufferFormat(0, false));
+    if (!drawBuffer->isValid() || (resolveBuffer && !resolveBuffer->isValid())) {
+        *error = QString("no %1x%2 framebuffer with %3 samples could be made")
+                     .arg(size.width())
+                     .arg(size.height())
+                     .arg(samples);
+        return false;
+    }
+
+    const int bytes = size.width() * size.height() * BytesPerPixel;
+    // One by one: copies of a QOpenGLBuffer share its GL buffer.
+    for (int i = 0; i < ReadBuffers; ++i)
+        readBuffers.append(QOpenGLBuffer(QOpenGLBuffer::PixelPackBuffer));
+    for (QOpenGLBuffer &buffer : readBuffers) {
+        buffer.setUsagePattern(QOpenGLBuffer::StreamRead);
+        if (!buffer.create() || !buffer.bind()) {
+            *error = "no pixel buffer for the read-back could be made";
+            return false;
+        }
+        buffer.allocate(bytes);
+        buffer.release();
+    }
+    drawBuffer->bind();
+    return true;
+}
+
+QImage OffscreenTarget::swapBuffers()
+{
+    startReadBack(readBuffers[framesStarted++ % ReadBuffers]);
+    if (framesStarted - framesTaken < ReadBuffers)
+        return QImage();
+    return takePending();
+}
+
+QImage OffscreenTarget::takePending()
+{
+    if (framesTaken == framesStarted)
+        return QImage();
+    return finishReadBack(readBuffers[framesTaken++ % ReadBuffers]);
+}
+
+void OffscreenTarget::startReadBack(QOpenGLBuffer &buffer)
+{
+    QOpenGLFramebufferObject *source = drawBuffer.get();
+    if (resolveBuffer) {
+        QOpenGLFramebufferObject::blitFramebuffer(resolveBuffer.get(), drawBuffer.get());
+        source = resolveBuffer.get();
+    }
+    source->bind();
+    buffer.bind();
+    context.functions()->glReadPixels(0, 0, frameSize.width(), frameSize.height(), GL_BGRA,
+                                      GL_UNSIGNED_BYTE, nullptr);
+    buffer.release();
+    drawBuffer->bind();
+}
+
+// GL's rows run bottom-up, an image's top-down.
+QImage OffscreenTarget::finishReadBack(QOpenGLBuffer &buffer)
+{
+    const int rowBytes = frameSize.width() * BytesPerPixel;
+    QImage frame(frameSize, QImage::Format_RGB32);
+    buffer.bind();
+    const auto *pixels = static_cast<const uchar *>(
+        buffer.mapRange(0, rowBytes * frameSize.height(), QOpenGLBuffer::RangeRead));
+    if (pixels) {
+        for (int y = 0; y < frameSize.height(); ++y)
+            std::memcpy(frame.scanLine(frameSize.height() - 1 - y), pixels + y * rowBytes,
+                        rowBytes);
+        buffer.unmap();
+    }
+    buffer.release();
+    return pixels ? frame : QImage();
+}

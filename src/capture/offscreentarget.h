@@ -1,0 +1,57 @@
+#ifndef OFFSCREENTARGET_H
+#define OFFSCREENTARGET_H
+
+#include <QImage>
+#include <QOffscreenSurface>
+#include <QOpenGLBuffer>
+#include <QOpenGLContext>
+#include <QSize>
+#include <QVector>
+
+#include <memory>
+
+class QGLContext;
+class QOpenGLFramebufferObject;
+
+// Where a capture draws: a GL context on an off-screen surface with a
+// framebuffer of the video's size, multisampled like the demo's window, and
+// a read-back that runs a frame behind the drawing.
+class OffscreenTarget
+{
+public:
+    OffscreenTarget();
+    ~OffscreenTarget();
+
+    // Makes a GL context current on an off-screen surface.
+    bool createContext(QString *error);
+    // The context in the form the scenes bind their textures through.
+    QGLContext *glContext() const;
+    QSize maximumSize() const;
+    int maximumSamples() const;
+
+    // The framebuffers and read-back buffers; binds the one to draw into.
+    bool createFramebuffers(QSize size, int samples, QString *error);
+
+    // Ends the frame just drawn and starts reading it back. Returns the
+    // oldest frame whose read-back is complete, or a null image while the
+    // first read-backs are under way.
+    QImage swapBuffers();
+    // The frames still being read back, oldest first; a null image when
+    // there are none left.
+    QImage takePending();
+
+private:
+    void startReadBack(QOpenGLBuffer &buffer);
+    QImage finishReadBack(QOpenGLBuffer &buffer);
+
+    QOpenGLContext context;
+    QOffscreenSurface surface;
+    std::unique_ptr<QOpenGLFramebufferObject> drawBuffer;
+    std::unique_ptr<QOpenGLFramebufferObject> resolveBuffer;
+    QVector<QOpenGLBuffer> readBuffers;
+    QSize frameSize;
+    qint64 framesStarted = 0;
+    qint64 framesTaken = 0;
+};
+
+#endif // OFFSCREENTARGET_H
