@@ -153,7 +153,7 @@ void OffscreenTarget::startReadBack(QOpenGLBuffer &buffer)
 QImage OffscreenTarget::finishReadBack(QOpenGLBuffer &buffer)
 {
     const int rowBytes = frameSize.width() * BytesPerPixel;
-    QImage frame(frameSize, QImage::Format_RGB32);
+    QImage &frame = unusedImage();
     buffer.bind();
     const auto *pixels = static_cast<const uchar *>(
         buffer.mapRange(0, rowBytes * frameSize.height(), QOpenGLBuffer::RangeRead));
@@ -165,4 +165,17 @@ QImage OffscreenTarget::finishReadBack(QOpenGLBuffer &buffer)
     }
     buffer.release();
     return pixels ? frame : QImage();
+}
+
+// The frames' images are used again once whoever took them has let them go:
+// a new image of a full frame a frame costs more in page faults than the
+// copy into it.
+QImage &OffscreenTarget::unusedImage()
+{
+    for (QImage &image : images) {
+        if (image.isDetached())
+            return image;
+    }
+    images.append(QImage(frameSize, QImage::Format_RGB32));
+    return images.last();
 }

@@ -43,12 +43,14 @@ public:
 private:
     void startReadBack(QOpenGLBuffer &buffer);
     QImage finishReadBack(QOpenGLBuffer &buffer);
+    QImage &unusedImage();
 
     QOpenGLContext context;
     QOffscreenSurface surface;
     std::unique_ptr<QOpenGLFramebufferObject> drawBuffer;
     std::unique_ptr<QOpenGLFramebufferObject> resolveBuffer;
     QVector<QOpenGLBuffer> readBuffers;
+    QVector<QImage> images;
     QSize frameSize;
     qint64 framesStarted = 0;
     qint64 framesTaken = 0;
