@@ -148,3 +148,9 @@ start_sound_server() {
         pactl set-default-sink null
 }
 
+# Gives Mesa an empty shader cache of its own, as on a fresh machine, so
+# that every run compiles the same shaders whatever ran before it.
+use_private_shader_cache() {
+    SERVICE_DIR=${SERVICE_DIR:-$(mktemp -d /tmp/plok-services.XXXXXX)}
+    export MESA_SHADER_CACHE_DIR=$SERVICE_DIR/shader-cache
+}
