@@ -10,7 +10,7 @@ BUILD_PACKAGES=(
     cmake g++ make
     qtbase5-dev libqt5opengl5-dev
     libgl1-mesa-dev libglu1-mesa-dev
-    libbenchmark-dev
+    libbenchmark-dev libfftw3-dev
     pkg-config libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev
 )
 # The Phonon dev package alone pulls in the empty back end, which conflicts
