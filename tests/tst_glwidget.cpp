@@ -672,24 +672,24 @@ void TestGLWidget::followsItsClock()
     GLWidget window(&clock);
     window.resize(NormalSize);
     window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(QTest::qWaitForWindowExposed(&window, EventDeadline));
 
     // Two FPS lines: a second of frame ticks has looked at the clock. A cut
     // is made a frame's drawing time early, the end on time.
     clock.msecs = 6000;
     int fpsLines = debugMessages.filter("FPS").size();
-    QTRY_VERIFY_WITH_TIMEOUT(debugMessages.filter("FPS").size() >= fpsLines + 2, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(debugMessages.filter("FPS").size() >= fpsLines + 2, EventDeadline);
     QCOMPARE(TestAccess::scene(window), 0);
     clock.msecs = 7000;
-    QTRY_COMPARE_WITH_TIMEOUT(TestAccess::scene(window), 1, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(TestAccess::scene(window), 1, EventDeadline);
 
     clock.msecs = 44999;
-    QTRY_COMPARE_WITH_TIMEOUT(TestAccess::scene(window), 3, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(TestAccess::scene(window), 3, EventDeadline);
     fpsLines = debugMessages.filter("FPS").size();
-    QTRY_VERIFY_WITH_TIMEOUT(debugMessages.filter("FPS").size() >= fpsLines + 2, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(debugMessages.filter("FPS").size() >= fpsLines + 2, EventDeadline);
     QVERIFY(window.isVisible());
     clock.msecs = 45000;
-    QTRY_VERIFY_WITH_TIMEOUT(!window.isVisible(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!window.isVisible(), EventDeadline);
 }
 
 void TestGLWidget::frame_data()
