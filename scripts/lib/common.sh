@@ -97,9 +97,9 @@ wait_until_ready() {
 # file once it takes connections; when another user's server takes the same
 # number first, it ends at once and the next number is tried.
 start_xvfb() {
-    local size=${1:-1920x1080} n=89 attempt pid
+    local size=${1:-1920x1080} n=89 pid
     SERVICE_DIR=${SERVICE_DIR:-$(mktemp -d /tmp/plok-services.XXXXXX)}
-    for attempt in 1 2 3; do
+    for _ in 1 2 3; do
         n=$((n + 1))
         while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do
             n=$((n + 1))
