@@ -159,9 +159,9 @@ screenshot_at() {
 }
 
 # screenshot_pair_at SECONDS EARLIER LATER FRAMES BY: a screenshot at SECONDS
-# on the timeline (or once the demo has painted its first frame), and another
-# once it has painted FRAMES frames more (a busy machine paints fewer a
-# second), or at BY seconds at the latest. In the background.
+# on the timeline, or later once the demo has painted its first frame, and
+# another once it has painted FRAMES frames more (a busy machine paints fewer
+# a second), or at BY seconds at the latest. In the background.
 screenshot_pair_at() {
     (
         await eval "timeline_reached $1 && painted_since $DEMO_ZERO_US 1" || exit

@@ -29,7 +29,7 @@ SERVICE_PIDS+=("$RECORDER_PID")
 wait_until_ready "the recorder" "$RECORDER_PID" /dev/null \
     recording_holds $((44 + RECORDING_BYTES_PER_S / 10)) || true
 MARKER_US=$(now_us)
-MARKER_BYTES=$(stat -c %s "$RECORDING")
+MARKER_BYTES=$(stat -c %s "$RECORDING" 2>/dev/null || echo 0)
 paplay "$OUT/marker.wav"
 
 start_demo "$OUT/plok.log"
