@@ -16,11 +16,13 @@ source "$(dirname "$0")/soak.sh" "$1" "$3"
 TOGGLES=200
 STORM_UNTIL_US=12000000
 FINAL_SIZE=(1200 300)
-# The shot is taken once the demo has painted at the final size, inside the
-# one-cube scene (7 to 14.5 s) or the three-cube scene (14.5 to 22 s), 0.5 s
-# clear of the cuts: the windows in ms on the timeline, and the scene of each.
-SHOT_WINDOWS=(7500 14000 15000 21500)
-SHOT_SCENES=(1 2)
+# The shot is taken once the demo has painted at the final size, in the
+# one-cube scene or the three-cube scene (7 to 22 s), 0.5 s clear of their
+# ends. The timeline follows the soundtrack, which may start a little before
+# "Loading cubes" or, on a busy machine, well after it: the picture tells
+# which of the two scenes it shows.
+SHOT_FROM_US=7500000
+SHOT_TO_US=21500000
 QUIET_KEYS=(Return shift+alt+Return ctrl+alt+Return KP_Enter space a x Left Down F1)
 TOGGLE_KEYS=(f shift+f ctrl+f alt+f alt+Return)
 
@@ -104,27 +106,25 @@ xdotool windowsize "$window" "${FINAL_SIZE[@]}" 2>/dev/null || true
 wait_until_ready "the demo" "$DEMO_PID" "$DEMO_LOG" is_final_size || true
 wait_for_event_loop || true
 earliest=$(elapsed_us)
-scene=
-for i in "${!SHOT_SCENES[@]}"; do
-    from=$((SHOT_WINDOWS[2 * i] * 1000)) to=$((SHOT_WINDOWS[2 * i + 1] * 1000))
-    [ "$earliest" -gt "$from" ] && from=$earliest
-    if [ "$from" -le "$to" ]; then
-        scene=${SHOT_SCENES[i]}
-        break
-    fi
-done
-expect "$([ -n "$scene" ] && echo true)" "the storm leaves time for a shot in scene 1 or 2" \
+expect "$([ "$earliest" -le "$SHOT_TO_US" ] && echo true)" \
+    "the storm leaves time for a shot in scene 1 or 2" \
     "painted at the final size at $(format_us "$earliest") s"
-if [ -n "$scene" ]; then
-    sleep_until "$(format_us "$from")"
+if [ "$earliest" -le "$SHOT_TO_US" ]; then
+    sleep_until "$(format_us "$SHOT_FROM_US")"
     geometry=$(xdotool getwindowgeometry "$window" 2>/dev/null | sed -n 's/^ *Geometry: //p') || true
     shot_at=$(elapsed_us)
     import -window "$window" "$OUT/window.png" 2>/dev/null || true
     expect "$([ "$geometry" = "${FINAL_SIZE[0]}x${FINAL_SIZE[1]}" ] && echo true)" \
         "the window takes the final size ${FINAL_SIZE[0]}x${FINAL_SIZE[1]}" "${geometry:-unknown}"
-    expect "$([ "$shot_at" -le "$to" ] && echo true)" "the shot falls in scene $scene" \
+    expect "$([ "$shot_at" -le "$SHOT_TO_US" ] && echo true)" "the shot falls in scene 1 or 2" \
         "at $(format_us "$shot_at") s"
-    "$CHECKER" "$scene" "$OUT/window.png" || FAILURES=$((FAILURES + 1))
+    shows=
+    for scene in 1 2; do
+        "$CHECKER" "$scene" "$OUT/window.png" >"$OUT/scene$scene-check.txt" && shows=$scene
+    done
+    expect "$([ -n "$shows" ] && echo true)" \
+        "the shot shows scene 1 or 2 in the projection for its shape" "scene ${shows:-neither}"
+    cat "$OUT/scene${shows:-[12]}-check.txt"
 fi
 
 press_escape "$window"
