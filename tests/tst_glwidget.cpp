@@ -19,6 +19,10 @@
 namespace {
 
 const QSize NormalSize(640, 480);
+// How long a test waits for the event loop to deliver what it expects: the
+// first frame of a scene blocks the loop while llvmpipe compiles its shaders,
+// for seconds on a busy machine with an empty shader cache.
+const int EventDeadline = 30000;
 
 QStringList debugMessages;
 
@@ -231,7 +235,7 @@ void TestGLWidget::showWidget(bool fullScreen)
         widget->showFullScreen();
     else
         widget->showNormal();
-    QVERIFY(QTest::qWaitForWindowExposed(widget.get()));
+    QVERIFY(QTest::qWaitForWindowExposed(widget.get(), EventDeadline));
     QVERIFY2(widget->isValid() && widget->context()->isValid(), "no valid GL context");
     widget->makeCurrent();
     QVERIFY2(glGetString(GL_VERSION) != nullptr, "the GL context is not current");
@@ -280,8 +284,7 @@ void TestGLWidget::verifyPlasmaRunning(int interval)
     QCOMPARE(timers.first().timerId, TestAccess::timerId(*plasma));
     QCOMPARE(timers.first().interval, interval);
     const QImage before = plasma->getImage()->copy();
-    QTest::qWait(100);
-    QVERIFY(*plasma->getImage() != before);
+    QTRY_VERIFY_WITH_TIMEOUT(*plasma->getImage() != before, EventDeadline);
 }
 
 void TestGLWidget::verifyPlasmaStopped()
@@ -289,7 +292,10 @@ void TestGLWidget::verifyPlasmaStopped()
     Plasma *plasma = TestAccess::plasma(*widget);
     QVERIFY(QAbstractEventDispatcher::instance()->registeredTimers(plasma).isEmpty());
     const QImage before = plasma->getImage()->copy();
-    QTest::qWait(100);
+    // Meanwhile a running plasma beside it moves.
+    Plasma running(QSize(16, 16), 256, nullptr);
+    const QImage runningBefore = running.getImage()->copy();
+    QTRY_VERIFY_WITH_TIMEOUT(*running.getImage() != runningBefore, EventDeadline);
     QVERIFY(*plasma->getImage() == before);
 }
 
@@ -335,12 +341,10 @@ void TestGLWidget::construction()
 void TestGLWidget::timersRun()
 {
     showWidget();
-    QTRY_VERIFY_WITH_TIMEOUT(!debugMessages.filter("FPS").isEmpty(), 1500);
-    const QString line = debugMessages.filter("FPS").first();
-    QRegularExpression format("^\"FPS: (\\d+)\" $");
-    const QRegularExpressionMatch match = format.match(line);
-    QVERIFY2(match.hasMatch(), qPrintable(line));
-    QVERIFY(match.captured(1).toInt() > 0);
+    const QRegularExpression painted("^\"FPS: [1-9]\\d*\" $");
+    QTRY_VERIFY_WITH_TIMEOUT(!debugMessages.filter(painted).isEmpty(), EventDeadline);
+    QCOMPARE(debugMessages.filter("FPS"),
+             debugMessages.filter(QRegularExpression("^\"FPS: \\d+\" $")));
 }
 
 void TestGLWidget::fpsLine_data()
@@ -534,7 +538,8 @@ void TestGLWidget::initialState()
 void TestGLWidget::picturesAndPlasmaTextures()
 {
     showWidget();
-    QTest::qWait(100);
+    const QImage before = TestAccess::plasma(*widget)->getImage()->copy();
+    QTRY_VERIFY_WITH_TIMEOUT(*TestAccess::plasma(*widget)->getImage() != before, EventDeadline);
     widget->makeCurrent();
 
     const QStringList paths { ":dialogs/0.png", ":dialogs/1.png", ":dialogs/2.png",
@@ -667,24 +672,26 @@ void TestGLWidget::followsItsClock()
     GLWidget window(&clock);
     window.resize(NormalSize);
     window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(QTest::qWaitForWindowExposed(&window, EventDeadline));
 
     // Two FPS lines: a second of frame ticks has looked at the clock. A cut
-    // is made a frame's drawing time early, the end on time.
+    // is made a frame's drawing time early, and both a cut and the end half a
+    // frame earlier still when frames take longer than the frame interval, as
+    // they do on a busy machine: the clock stands a second before each.
     clock.msecs = 6000;
     int fpsLines = debugMessages.filter("FPS").size();
-    QTRY_VERIFY_WITH_TIMEOUT(debugMessages.filter("FPS").size() >= fpsLines + 2, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(debugMessages.filter("FPS").size() >= fpsLines + 2, EventDeadline);
     QCOMPARE(TestAccess::scene(window), 0);
     clock.msecs = 7000;
-    QTRY_COMPARE_WITH_TIMEOUT(TestAccess::scene(window), 1, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(TestAccess::scene(window), 1, EventDeadline);
 
-    clock.msecs = 44999;
-    QTRY_COMPARE_WITH_TIMEOUT(TestAccess::scene(window), 3, 5000);
+    clock.msecs = 44000;
+    QTRY_COMPARE_WITH_TIMEOUT(TestAccess::scene(window), 3, EventDeadline);
     fpsLines = debugMessages.filter("FPS").size();
-    QTRY_VERIFY_WITH_TIMEOUT(debugMessages.filter("FPS").size() >= fpsLines + 2, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(debugMessages.filter("FPS").size() >= fpsLines + 2, EventDeadline);
     QVERIFY(window.isVisible());
     clock.msecs = 45000;
-    QTRY_VERIFY_WITH_TIMEOUT(!window.isVisible(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!window.isVisible(), EventDeadline);
 }
 
 void TestGLWidget::frame_data()
@@ -893,8 +900,7 @@ void TestGLWidget::fullScreen()
 {
     showWidget(true);
     const QSize screen = widget->screen()->size();
-    QTRY_COMPARE(widget->size(), screen);
-    QTest::qWait(50);
+    QTRY_COMPARE_WITH_TIMEOUT(widget->size(), screen, EventDeadline);
     widget->makeCurrent();
     QCOMPARE(viewport(), QRect(QPoint(0, 0), screen));
 
@@ -909,7 +915,7 @@ void TestGLWidget::fullScreen()
     }
 
     QTest::keyClick(widget.get(), Qt::Key_F);
-    QTRY_COMPARE(widget->size(), NormalSize);
+    QTRY_COMPARE_WITH_TIMEOUT(widget->size(), NormalSize, EventDeadline);
     QVERIFY(!widget->isFullScreen());
 }
 

@@ -10,7 +10,7 @@ BUILD_PACKAGES=(
     cmake g++ make
     qtbase5-dev libqt5opengl5-dev
     libgl1-mesa-dev libglu1-mesa-dev
-    libbenchmark-dev
+    libbenchmark-dev libfftw3-dev
     pkg-config libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev
 )
 # The Phonon dev package alone pulls in the empty back end, which conflicts
@@ -73,26 +73,49 @@ stop_services() {
     return 0
 }
 
-# Starts Xvfb on the first free display number from 90 on, with the given
-# screen size, and exports DISPLAY.
-start_xvfb() {
-    local size=${1:-1920x1080} n=90
-    SERVICE_DIR=${SERVICE_DIR:-$(mktemp -d /tmp/plok-services.XXXXXX)}
-    while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do
-        n=$((n + 1))
-    done
-    # -noreset: otherwise the server resets when its last client leaves, and
-    # a client that connects just after the readiness check is refused.
-    Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp -noreset +extension GLX \
-        >"$SERVICE_DIR/xvfb.log" 2>&1 &
-    SERVICE_PIDS+=($!)
-    export DISPLAY=":$n"
-    local i
-    for i in $(seq 100); do
-        xdpyinfo >/dev/null 2>&1 && return 0
+# wait_until_ready NAME PID LOG COMMAND...: polls COMMAND until it succeeds.
+# Fails, printing the service's own LOG, when PID ends first or after
+# SERVICE_TIMEOUT seconds (default 60): the first start of a program on a
+# new or busy machine can take many seconds.
+wait_until_ready() {
+    local name=$1 pid=$2 service_log=$3 deadline=$((SECONDS + ${SERVICE_TIMEOUT:-60})) why=
+    shift 3
+    until "$@" >/dev/null 2>&1; do
+        kill -0 "$pid" 2>/dev/null || why="ended before it was ready"
+        [ "$SECONDS" -lt "$deadline" ] || why="was not ready after ${SERVICE_TIMEOUT:-60} s"
+        if [ -n "$why" ]; then
+            log "$name $why. Its log, $service_log:"
+            sed 's/^/    /' "$service_log" >&2
+            return 1
+        fi
         sleep 0.1
     done
-    log "Xvfb did not come up on $DISPLAY"
+}
+
+# Starts Xvfb on the first free display number from 90 on, with the given
+# screen size, and exports DISPLAY. Xvfb writes its number to the display
+# file once it takes connections; when another user's server takes the same
+# number first, it ends at once and the next number is tried.
+start_xvfb() {
+    local size=${1:-1920x1080} n=89 pid
+    SERVICE_DIR=${SERVICE_DIR:-$(mktemp -d /tmp/plok-services.XXXXXX)}
+    for _ in 1 2 3; do
+        n=$((n + 1))
+        while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do
+            n=$((n + 1))
+        done
+        : >"$SERVICE_DIR/display"
+        # -noreset: otherwise the server resets when its last client leaves,
+        # and a client that connects in that moment is refused.
+        Xvfb ":$n" -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset +extension GLX \
+            3>"$SERVICE_DIR/display" >"$SERVICE_DIR/xvfb.log" 2>&1 &
+        pid=$!
+        SERVICE_PIDS+=("$pid")
+        export DISPLAY=":$n"
+        wait_until_ready "Xvfb on $DISPLAY" "$pid" "$SERVICE_DIR/xvfb.log" \
+            test -s "$SERVICE_DIR/display" && return 0
+        kill -0 "$pid" 2>/dev/null && return 1
+    done
     return 1
 }
 
@@ -101,13 +124,11 @@ start_xvfb() {
 start_window_manager() {
     openbox --sm-disable >"$SERVICE_DIR/openbox.log" 2>&1 &
     SERVICE_PIDS+=($!)
-    local i
-    for i in $(seq 300); do
-        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
-        sleep 0.1
-    done
-    log "openbox did not come up"
-    return 1
+    wait_until_ready openbox $! "$SERVICE_DIR/openbox.log" window_manager_running
+}
+
+window_manager_running() {
+    xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'
 }
 
 # A private PulseAudio server with a null sink whose monitor can be
@@ -123,13 +144,13 @@ start_sound_server() {
         -L "module-null-sink sink_name=null rate=44100 channels=2" \
         >"$SERVICE_DIR/pulse.log" 2>&1 &
     SERVICE_PIDS+=($!)
-    local i
-    for i in $(seq 100); do
-        pactl info >/dev/null 2>&1 && break
-        sleep 0.1
-    done
-    pactl set-default-sink null >/dev/null 2>&1 || {
-        log "the sound server did not come up"
-        return 1
-    }
+    wait_until_ready "the sound server" $! "$SERVICE_DIR/pulse.log" pactl info &&
+        pactl set-default-sink null
+}
+
+# Gives Mesa an empty shader cache of its own, as on a fresh machine, so
+# that every run compiles the same shaders whatever ran before it.
+use_private_shader_cache() {
+    SERVICE_DIR=${SERVICE_DIR:-$(mktemp -d /tmp/plok-services.XXXXXX)}
+    export MESA_SHADER_CACHE_DIR=$SERVICE_DIR/shader-cache
 }

@@ -5,6 +5,16 @@
 PLOK=${PLOK:-$BUILD_DIR/src/plok}
 DEMO_TITLE='Vash by \[Q\]' # a regular expression, as xdotool takes it
 
+# The timeline runs 45 s of real time. It starts between the launch and the
+# line "Loading cubes", where the soundtrack starts too, and the soundtrack
+# may run up to half a second ahead; a busy machine fires the timers late.
+TIMELINE_MS=45000
+TIMELINE_AHEAD_MS=500
+TIMELINE_LATE_MS=2000
+# Escape ends the demo at once; on a busy machine the key may wait behind a
+# frame being painted.
+KEY_TO_EXIT_MS=1500
+
 # The wall clock in microseconds since the epoch.
 now_us() {
     local t=${EPOCHREALTIME/[.,]/}
@@ -30,22 +40,26 @@ stamp_lines() {
 # (see stamp_lines); the remaining arguments are handed to it. Sets DEMO_PID
 # and DEMO_START_US.
 start_demo() {
-    local log=$1 fifo
+    local log=$1 logger
     shift
     DEMO_LOG=$log
     : >"$log"
     : >"$log.times"
-    fifo=$(mktemp -u /tmp/plok-log.XXXXXX)
-    mkfifo "$fifo"
-    stamp_lines "$log" <"$fifo" &
+    exec {logger}> >(stamp_lines "$log")
     DEMO_LOGGER_PID=$!
     DEMO_START_US=$(now_us)
     DEMO_ZERO_US=$DEMO_START_US
-    "$PLOK" "$@" 2>"$fifo" &
+    "$PLOK" "$@" 2>&$logger {logger}>&- &
     DEMO_PID=$!
-    # Both ends are open once the demo runs; the name is no longer needed.
-    (sleep 1 && rm -f "$fifo") >/dev/null 2>&1 &
+    # The demo holds the only writing end: the logger ends with it.
+    exec {logger}>&-
     DEMO_SHOT_PIDS=()
+}
+
+# Prints the demo's log so far, indented, to standard error.
+show_demo_log() {
+    log "The demo's log, $DEMO_LOG:"
+    sed 's/^/    /' "$DEMO_LOG" >&2
 }
 
 # Waits for the demo to end; with a LIMIT in seconds, ends it (SIGTERM, then
@@ -69,7 +83,7 @@ wait_demo() {
     DEMO_SECONDS=$(format_us $((DEMO_END_US - DEMO_START_US)))
     # The log ends with the demo, unless something it started keeps the
     # pipe open.
-    for i in $(seq 20); do
+    for i in $(seq 100); do
         kill -0 "$DEMO_LOGGER_PID" 2>/dev/null || break
         sleep 0.1
     done
@@ -78,23 +92,27 @@ wait_demo() {
     stop_screenshots
 }
 
-# Waits (up to 20 s) for the demo's log line "Loading cubes": its
-# timeline counts from there. Screenshots are timed from that line's arrival
-# from then on, rather than from the launch.
+# Waits (up to TIMEOUT seconds, default 60) for the demo's log line
+# "Loading cubes": its timeline counts from there. Screenshots are timed
+# from that line's arrival from then on, rather than from the launch.
 wait_for_timeline() {
-    local i stamp
-    for i in $(seq 200); do
-        kill -0 "$DEMO_PID" 2>/dev/null || break
-        stamp=$(grep -m 1 '^[0-9.]* Loading cubes $' "$DEMO_LOG.times") || true
-        if [ -n "$stamp" ]; then
-            stamp=${stamp%% *}
-            DEMO_ZERO_US=${stamp/./}
-            return 0
+    local deadline=$((SECONDS + ${1:-60})) stamp
+    until stamp=$(grep -m 1 '^[0-9.]* Loading cubes $' "$DEMO_LOG.times"); do
+        if ! kill -0 "$DEMO_PID" 2>/dev/null || [ "$SECONDS" -ge "$deadline" ]; then
+            log "the demo did not write \"Loading cubes\""
+            show_demo_log
+            return 1
         fi
         sleep 0.1
     done
-    log "the demo did not write \"Loading cubes\""
-    return 1
+    stamp=${stamp%% *}
+    DEMO_ZERO_US=${stamp/./}
+}
+
+# Sleeps until SECONDS after the timeline's start (see wait_for_timeline).
+sleep_until() {
+    local left_us=$((DEMO_ZERO_US + $(seconds_to_us "$1") - $(now_us)))
+    [ "$left_us" -le 0 ] || sleep "$(format_us "$left_us")"
 }
 
 # Seconds such as 3.5 or 30 as microseconds.
@@ -105,22 +123,52 @@ seconds_to_us() {
     printf '%d\n' $((10#$whole * 1000000 + 10#${fraction:0:6}))
 }
 
-# Takes a screenshot of the whole screen to FILE (PNG, or what its extension
-# says) SECONDS after start_demo, or after the timeline's start once
-# wait_for_timeline has seen it. Runs in the background; takes none if the
-# demo has ended by then.
+# timeline_reached SECONDS: it is SECONDS after start_demo, or after the
+# timeline's start once wait_for_timeline has seen it.
+timeline_reached() {
+    [ "$(now_us)" -ge $((DEMO_ZERO_US + $(seconds_to_us "$1"))) ]
+}
+
+# painted_since US FRAMES: the demo's FPS lines tell that it has painted
+# FRAMES frames since the moment US. The frames of the second in which US
+# falls count in proportion, and the last second's rate carries on to now.
+painted_since() {
+    awk -v from="$1" -v now="$(now_us)" -v needed="$2" '
+        $2 != "\"FPS:" { next }
+        { t = $1 * 1000000 }
+        last && t > from { frames += $3 * (t - (last > from ? last : from)) / (t - last) }
+        { rate = $3 / (t - last); last = t }
+        END { exit !(frames + rate * (now - (last > from ? last : from)) >= needed) }
+    ' "$DEMO_LOG.times"
+}
+
+# await COMMAND...: polls COMMAND until it succeeds; fails once the demo
+# has ended.
+await() {
+    until "$@"; do
+        kill -0 "$DEMO_PID" 2>/dev/null || return 1
+        sleep 0.1
+    done
+}
+
+# A screenshot of the whole screen to FILE (PNG, or what its extension says)
+# at SECONDS on the timeline (see timeline_reached), taken in the background.
 screenshot_at() {
-    local due_us=$((DEMO_ZERO_US + $(seconds_to_us "$1"))) file=$2
+    (await timeline_reached "$1" && import -window root "$2") &
+    DEMO_SHOT_PIDS+=($!)
+}
+
+# screenshot_pair_at SECONDS EARLIER LATER FRAMES BY: a screenshot at SECONDS
+# on the timeline, or later once the demo has painted its first frame, and
+# another once it has painted FRAMES frames more (a busy machine paints fewer
+# a second), or at BY seconds at the latest. In the background.
+screenshot_pair_at() {
     (
-        local left_us
-        while kill -0 "$DEMO_PID" 2>/dev/null; do
-            left_us=$((due_us - $(now_us)))
-            if [ "$left_us" -le 0 ]; then
-                import -window root "$file"
-                exit
-            fi
-            sleep "$(format_us $((left_us < 250000 ? left_us : 250000)))"
-        done
+        await eval "timeline_reached $1 && painted_since $DEMO_ZERO_US 1" || exit
+        first_us=$(now_us)
+        import -window root "$2" &
+        await eval "painted_since $first_us $4 || timeline_reached $5" && import -window root "$3"
+        wait
     ) &
     DEMO_SHOT_PIDS+=($!)
 }
@@ -136,18 +184,19 @@ stop_screenshots() {
 }
 
 # Prints the id of the demo's window once it is shown; fails after
-# TIMEOUT seconds (default 10).
+# TIMEOUT seconds (default 60).
 demo_window() {
-    local tries=$((${1:-10} * 10)) id
-    while [ "$tries" -gt 0 ]; do
-        id=$(xdotool search --onlyvisible --pid "$DEMO_PID" --name "$DEMO_TITLE" 2>/dev/null |
-            head -n 1) || true
-        [ -n "$id" ] && printf '%s\n' "$id" && return 0
-        tries=$((tries - 1))
+    local deadline=$((SECONDS + ${1:-60})) id
+    until id=$(xdotool search --onlyvisible --pid "$DEMO_PID" --name "$DEMO_TITLE" 2>/dev/null |
+        head -n 1) && [ -n "$id" ]; do
+        if ! kill -0 "$DEMO_PID" 2>/dev/null || [ "$SECONDS" -ge "$deadline" ]; then
+            log "the demo's window did not show up"
+            show_demo_log
+            return 1
+        fi
         sleep 0.1
     done
-    log "the demo's window did not show up"
-    return 1
+    printf '%s\n' "$id"
 }
 
 # press_escape WINDOW: Escape to the demo's window. When the window has the
@@ -168,4 +217,24 @@ expect() {
         printf 'FAIL %s: %s\n' "$2" "$3"
         FAILURES=$((FAILURES + 1))
     fi
+}
+
+# expect_timeline_end WHAT: the demo ended with status 0 when its timeline
+# ended.
+expect_timeline_end() {
+    local launch_ms=$(((DEMO_END_US - DEMO_START_US) / 1000))
+    local timeline_ms=$(((DEMO_END_US - DEMO_ZERO_US) / 1000))
+    expect "$([ "$DEMO_STATUS" -eq 0 ] && [ "$launch_ms" -ge $((TIMELINE_MS - TIMELINE_AHEAD_MS)) ] &&
+        [ "$timeline_ms" -le $((TIMELINE_MS + TIMELINE_LATE_MS)) ] && echo true)" \
+        "$1 exits with status 0 when its timeline ends" \
+        "status $DEMO_STATUS after $DEMO_SECONDS s, $(format_us $((timeline_ms * 1000))) s after \"Loading cubes\""
+}
+
+# expect_key_end WHAT KEY_US: the demo ended with status 0 soon after the
+# Escape pressed at KEY_US.
+expect_key_end() {
+    local ms=$(((DEMO_END_US - $2) / 1000))
+    expect "$([ "$DEMO_STATUS" -eq 0 ] && [ "$ms" -ge 0 ] && [ "$ms" -le "$KEY_TO_EXIT_MS" ] && echo true)" \
+        "$1 exits with status 0 within $(format_us $((KEY_TO_EXIT_MS * 1000))) s of Escape" \
+        "status $DEMO_STATUS after $(format_us $((ms * 1000))) s"
 }

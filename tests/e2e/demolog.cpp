@@ -15,8 +15,15 @@ const QRegularExpression fpsPattern(QStringLiteral("^\"FPS: (\\d+)\" $"));
 
 // Where each scene ends on the timeline, in seconds from the start line.
 const double sceneEnds[] = { 7.0, 14.5, 22.0, 45.0 };
-// The longest pause between two FPS lines that still counts as steady.
-const double longestGap = 2.5;
+// The range of the typical (median) spacing of FPS lines, a second apart.
+// Stamped on arrival, a line that comes late on a busy machine lengthens one
+// spacing and shortens the next; a stall of more than a second, such as a
+// storm of resizes brings, puts the next lines a second after it.
+const double shortestMedianSpacing = 0.75;
+const double longestMedianSpacing = 1.6;
+// The last FPS line comes within an interval of the end; a busy machine
+// may deliver it up to a second late.
+const double lastLineBeforeEnd = 2.0;
 
 int sceneAt(double seconds)
 {
@@ -46,19 +53,26 @@ bool DemoLog::read(const QString &timesFile)
             lines.append({ raw.left(blank).toDouble(), raw.mid(blank + 1) });
     }
     // The timeline counts from the start line, wherever it is.
-    double start = lines.isEmpty() ? 0.0 : lines.first().time;
+    start = lines.isEmpty() ? 0.0 : lines.first().time;
     for (const Line &line : qAsConst(lines)) {
         if (line.text == startLine) {
             start = line.time;
             break;
         }
     }
-    for (const Line &line : lines.mid(1)) {
+    for (const Line &line : qAsConst(lines)) {
         const QRegularExpressionMatch match = fpsPattern.match(line.text);
-        if (match.hasMatch())
+        if (line.text == startLine) {
+            ++startLines;
+        } else if (match.hasMatch()) {
             fpsLines.append({ line.time - start, match.captured(1).toInt() });
-        else if (line.text != startLine)
+            if (startLines == 0)
+                ++fpsLinesBeforeStart;
+        } else if (line.text.startsWith(QLatin1String("\"FPS"))) {
+            ++malformedFpsLines;
+        } else {
             otherLines.append(line.text);
+        }
     }
     return true;
 }
@@ -66,37 +80,48 @@ bool DemoLog::read(const QString &timesFile)
 void DemoLog::checkStart(Checks &checks) const
 {
     checks.expect(readable, "the log can be read", readable ? "yes" : "no");
-    const QString first = lines.isEmpty() ? QString("(empty log)") : lines.first().text;
-    checks.expect(first == startLine, "the first log line is \"Loading cubes \"",
-                  "\"" + first + "\"");
+    checks.expect(
+        startLines == 1 && fpsLinesBeforeStart == 0,
+        "\"Loading cubes \" comes once, before the FPS lines",
+        QString("%1 times, %2 FPS lines before it").arg(startLines).arg(fpsLinesBeforeStart));
     if (!otherLines.isEmpty())
         checks.note(QString("%1 unrelated log lines, the first").arg(otherLines.size()),
                     otherLines.first());
 }
 
-void DemoLog::checkFpsLines(Checks &checks, int minLines, int maxLines) const
+// The lines are timed against the run itself: a busy machine stalls the
+// demo (llvmpipe compiles a scene's shaders on its first frame), which delays
+// lines or drops them, but keeps neither the cadence nor the count of frames
+// from being right.
+void DemoLog::checkFpsLines(Checks &checks, double end) const
 {
     const int count = fpsLines.size();
-    checks.expect(count >= minLines && count <= maxLines,
-                  QString("%1 to %2 FPS lines").arg(minLines).arg(maxLines),
-                  QString::number(count));
-    if (fpsLines.isEmpty())
+    if (!checks.expect(count >= 2 && malformedFpsLines == 0, "well-formed FPS lines are written",
+                       QString("%1, and %2 malformed").arg(count).arg(malformedFpsLines)))
         return;
 
+    QVector<double> spacings;
+    bool painting = fpsLines.first().frames > 0;
     int idle = 0;
-    double gap = fpsLines.first().sinceStart;
-    for (int i = 0; i < count; ++i) {
-        if (fpsLines[i].frames == 0)
+    for (int i = 1; i < count; ++i) {
+        spacings.append(fpsLines[i].sinceStart - fpsLines[i - 1].sinceStart);
+        if (painting && fpsLines[i].frames == 0)
             ++idle;
-        if (i > 0)
-            gap = std::max(gap, fpsLines[i].sinceStart - fpsLines[i - 1].sinceStart);
+        painting = painting || fpsLines[i].frames > 0;
     }
-    checks.expect(idle == 0, "every FPS line counts painted frames",
-                  QString("%1 lines with 0 frames").arg(idle));
-    checks.expect(gap <= longestGap, "FPS lines come about once a second",
-                  QString("longest gap %1 s, last line at %2 s")
-                      .arg(gap, 0, 'f', 2)
-                      .arg(fpsLines.last().sinceStart, 0, 'f', 2));
+    std::sort(spacings.begin(), spacings.end());
+    const double median = spacings[spacings.size() / 2];
+    checks.expect(median >= shortestMedianSpacing && median <= longestMedianSpacing,
+                  "FPS lines come once a second",
+                  QString("median spacing %1 s, longest %2 s over %3 lines")
+                      .arg(median, 0, 'f', 3)
+                      .arg(spacings.last(), 0, 'f', 2)
+                      .arg(count));
+    const double last = fpsLines.last().sinceStart + start;
+    checks.expect(end - last <= lastLineBeforeEnd, "they go on until the demo ends",
+                  QString("the last %1 s before the end").arg(end - last, 0, 'f', 2));
+    checks.expect(idle == 0, "once painting has begun every FPS line counts frames",
+                  QString("%1 later lines with 0 frames").arg(idle));
 }
 
 void DemoLog::reportScenes(Checks &checks) const

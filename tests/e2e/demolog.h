@@ -14,7 +14,8 @@ public:
     explicit DemoLog(const QString &timesFile);
 
     void checkStart(Checks &checks) const;
-    void checkFpsLines(Checks &checks, int minLines, int maxLines) const;
+    // end: when the demo ended, in the log's seconds.
+    void checkFpsLines(Checks &checks, double end) const;
     void reportScenes(Checks &checks) const;
 
 private:
@@ -32,6 +33,10 @@ private:
     bool read(const QString &timesFile);
 
     bool readable = false;
+    double start = 0.0; // the arrival of the start line
+    int startLines = 0;
+    int fpsLinesBeforeStart = 0;
+    int malformedFpsLines = 0;
     QVector<Line> lines;
     QVector<FpsLine> fpsLines;
     QStringList otherLines;

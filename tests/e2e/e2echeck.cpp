@@ -16,10 +16,11 @@
 namespace {
 
 // Searching a recorded stretch in the soundtrack allows the sound to start
-// up to this long before or after the demo was launched.
+// up to this long before the demo was launched or after its timeline began.
 const double earliestSoundStart = -0.5;
 const double latestSoundStart = 3.0;
-// What the checks accept.
+// What the checks accept: the soundtrack starts after the launch and within
+// a second of the timeline.
 const double soundStartLimit = 1.0;
 const double soundStartTolerance = 0.25; // the marker's own delay may be longer
 const double minCorrelation = 0.9;
@@ -33,7 +34,7 @@ int checkLog(const QStringList &args)
     Checks checks;
     const DemoLog log(args.value(0));
     log.checkStart(checks);
-    log.checkFpsLines(checks, args.value(1).toInt(), args.value(2).toInt());
+    log.checkFpsLines(checks, args.value(1).toDouble());
     log.reportScenes(checks);
     return checks.exitCode();
 }
@@ -93,7 +94,9 @@ double firstLoud(const QVector<float> &recording, int sampleRate)
 }
 
 // The recording holds the marker, played with paplay the given seconds
-// before the demo was launched, then the demo's run of the given length.
+// before the demo was launched, then the demo's run, whose timeline began
+// (the line "Loading cubes") and which ended the given seconds after the
+// launch.
 // The marker stands for the sound server's own delay: the soundtrack's
 // start is measured against a trivial player started at the same moment.
 int checkSound(const QStringList &args)
@@ -105,7 +108,8 @@ int checkSound(const QStringList &args)
     const QVector<float> recording = SoundMatch::readWav(args.value(1), &recordingRate);
     const double marker = firstLoud(recording, std::max(recordingRate, 1));
     const double launch = marker + args.value(2).toDouble();
-    const double end = launch + args.value(3).toDouble();
+    const double timeline = args.value(3).toDouble();
+    const double end = launch + args.value(4).toDouble();
     checks.expect(!reference.isEmpty(), "the soundtrack can be read",
                   QString("%1 samples at %2 Hz").arg(reference.size()).arg(referenceRate));
     checks.expect(marker >= 0.0, "the beep before the launch is in the recording",
@@ -123,12 +127,12 @@ int checkSound(const QStringList &args)
 
     const SoundMatch match(reference, recording, referenceRate);
     double starts[2] = {};
-    const double sinceLaunch[2] = { 2.0, end - launch - 8.0 };
+    const double sinceLaunch[2] = { timeline + 2.0, end - launch - 8.0 };
     const char *names[2] = { "early", "late" };
     for (int i = 0; i < 2; ++i) {
         const double at = sinceLaunch[i];
         const SoundMatch::Match found =
-            match.find(launch + at, at - latestSoundStart, at - earliestSoundStart);
+            match.find(launch + at, at - timeline - latestSoundStart, at - earliestSoundStart);
         starts[i] = at - found.referenceSeconds;
         const QString where = QString("%1 s after launch").arg(at, 0, 'f', 1);
         checks.expect(found.rms >= minLoudness, QString("sound is heard %1").arg(where),
@@ -146,9 +150,11 @@ int checkSound(const QStringList &args)
                         .arg(starts[1], 0, 'f', 3));
         return checks.exitCode();
     }
-    checks.expect(starts[0] >= -soundStartTolerance && starts[0] <= soundStartLimit,
-                  "the soundtrack starts within a second of launch",
-                  QString("at %1 s").arg(starts[0], 0, 'f', 3));
+    checks.expect(starts[0] >= -soundStartTolerance && starts[0] <= timeline + soundStartLimit,
+                  "the soundtrack starts after the launch, within a second of the timeline",
+                  QString("at %1 s, the timeline at %2 s")
+                      .arg(starts[0], 0, 'f', 3)
+                      .arg(timeline, 0, 'f', 3));
     checks.expect(std::abs(starts[1] - starts[0]) <= maxDrift,
                   "it plays on without gaps to the end",
                   QString("the late stretch places the start at %1 s").arg(starts[1], 0, 'f', 3));
@@ -189,22 +195,23 @@ int main(int argc, char **argv)
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
     const QString command = args.isEmpty() ? QString() : args.takeFirst();
-    if (command == "log" && args.size() == 3)
+    if (command == "log" && args.size() == 2)
         return checkLog(args);
     if (command == "scene" && args.size() >= 2)
         return checkScene(args);
-    if (command == "sound" && args.size() == 4)
+    if (command == "sound" && args.size() == 5)
         return checkSound(args);
     if (command == "marker" && args.size() == 1)
         return writeMarker(args);
     if (command == "place" && args.size() == 3)
         return checkPlace(args);
-    std::fprintf(stderr,
-                 "usage: %s log LOG.times MIN_FPS_LINES MAX_FPS_LINES\n"
-                 "       %s scene 0|1|3 EARLIER.png LATER.png | scene 2 SHOT.png\n"
-                 "       %s sound SOUNDTRACK.wav RECORDING.wav MARKER_TO_LAUNCH_S RUN_S\n"
-                 "       %s marker BEEP.wav\n"
-                 "       %s place SOUNDTRACK.wav DECODED.wav BEGIN_S\n",
-                 argv[0], argv[0], argv[0], argv[0], argv[0]);
+    std::fprintf(
+        stderr,
+        "usage: %s log LOG.times END_S\n"
+        "       %s scene 0|1|3 EARLIER.png LATER.png | scene 2 SHOT.png\n"
+        "       %s sound SOUNDTRACK.wav RECORDING.wav MARKER_TO_LAUNCH_S TIMELINE_S RUN_S\n"
+        "       %s marker BEEP.wav\n"
+        "       %s place SOUNDTRACK.wav DECODED.wav BEGIN_S\n",
+        argv[0], argv[0], argv[0], argv[0], argv[0]);
     return 2;
 }

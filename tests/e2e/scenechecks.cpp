@@ -131,7 +131,7 @@ void plasmaAndCaption(Checks &checks, const Screenshot &earlier, const Screensho
     checks.expect(cornerPlasma >= 0.95, "scene 0: plasma colours fill every corner",
                   "least plasma-coloured corner " + percent(cornerPlasma));
     checks.expect(cornerStill <= 0.2, "scene 0: the plasma animates",
-                  "most unchanged corner after 0.5 s " + percent(cornerStill));
+                  "most unchanged corner between the shots " + percent(cornerStill));
 
     const Screenshot::Area plasma = later.area(isPlasmaLike);
     const Screenshot::Area dark = later.area(isDark);
@@ -176,7 +176,7 @@ void flatCube(Checks &checks, const Screenshot &earlier, const Screenshot &later
                   QString("%1 shades").arg(shades));
     const double still = later.still(earlier, 8, bounds).share;
     checks.expect(still <= 0.9, "scene 1: the cube turns",
-                  "unchanged after 0.5 s " + percent(still) + " of " + size(bounds));
+                  "unchanged between the shots " + percent(still) + " of " + size(bounds));
 }
 
 void litCubes(Checks &checks, const Screenshot &shot)

@@ -23,15 +23,11 @@ for run in $(seq "$RUNS"); do
 
     start_demo "$OUT/run$run.log"
     wait_for_timeline || true
-    window=$(demo_window 10) || true
-    left=$((DEMO_ZERO_US + at_ms * 1000 - $(now_us)))
-    [ "$left" -gt 0 ] && sleep "$(format_us "$left")"
+    window=$(demo_window) || true
+    sleep_until "$(format_us $((at_ms * 1000)))"
     pressed=$(now_us)
     [ -z "$window" ] || press_escape "$window"
     wait_demo
-    expect "$([ -n "$window" ] && [ "$DEMO_STATUS" -eq 0 ] &&
-        [ $((DEMO_END_US - pressed)) -le 1500000 ] && echo true)" \
-        "run $run: Escape in scene $scene at $(format_us $((at_ms * 1000))) s ends the demo with status 0" \
-        "status $DEMO_STATUS, $(format_us $((DEMO_END_US - pressed))) s after the key"
+    expect_key_end "run $run: at $(format_us $((at_ms * 1000))) s, in scene $scene, the demo" "$pressed"
 done
 finish

@@ -5,6 +5,8 @@
 
 PLOK=$1
 OUT=$2
+# The end-to-end tests' checker, built next to the demo, judges the logs.
+LOG_CHECKER=$(dirname "$PLOK")/../tests/plok_e2echeck
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/common.sh"
 source "$ROOT/scripts/lib/demo.sh"
 
@@ -33,27 +35,9 @@ holds() {
     "$@" >/dev/null 2>&1 && echo true || echo false
 }
 
-# expect_run WHAT MIN_S MAX_S: the demo ended with status 0 within that time
-# of its start.
-expect_run() {
-    local ms=$(((DEMO_END_US - DEMO_START_US) / 1000))
-    expect "$([ "$DEMO_STATUS" -eq 0 ] && [ "$ms" -ge "$(($(seconds_to_us "$2") / 1000))" ] &&
-        [ "$ms" -le "$(($(seconds_to_us "$3") / 1000))" ] && echo true)" \
-        "$1 exits with status 0 after $2 to $3 s" "status $DEMO_STATUS after $DEMO_SECONDS s"
-}
-
-# expect_log WHAT MIN_FPS MAX_FPS: the log has "Loading cubes" before the
-# first FPS line and between MIN_FPS and MAX_FPS FPS lines, each well formed.
-expect_log() {
-    local loading fps malformed
-    loading=$(grep -c '^Loading cubes $' "$DEMO_LOG") || true
-    fps=$(grep -c '^"FPS: [0-9]*" $' "$DEMO_LOG") || true
-    malformed=$(grep -c '^"FPS' "$DEMO_LOG" | awk -v good="$fps" '{ print $1 - good }')
-    expect "$([ "$loading" -eq 1 ] && [ "$fps" -ge "$2" ] && [ "$fps" -le "$3" ] &&
-        [ "$malformed" -eq 0 ] &&
-        [ "$(grep -m 1 -n -e '^Loading cubes $' -e '^"FPS' "$DEMO_LOG" | cut -d: -f2)" = "Loading cubes " ] &&
-        echo true)" "$1 logs \"Loading cubes\" then $2 to $3 FPS lines" \
-        "\"Loading cubes\" $loading time(s), $fps FPS lines, $malformed malformed"
+# The checker's verdicts on the log of the run that ended last.
+check_log() {
+    "$LOG_CHECKER" log "$DEMO_LOG.times" "$(format_us "$DEMO_END_US")" || FAILURES=$((FAILURES + 1))
 }
 
 finish() {

@@ -11,6 +11,8 @@
 
 namespace {
 const char FailureDirectory[] = "failures";
+// A new window's first show can take seconds on a busy machine.
+const int ExposeDeadline = 30000;
 
 QGLFormat plainFormat()
 {
@@ -49,7 +51,7 @@ GLFixture::GLFixture(QSize size)
     glWidget->setWindowTitle(QStringLiteral("GL test fixture"));
     glWidget->resize(size);
     glWidget->show();
-    if (!QTest::qWaitForWindowExposed(glWidget.get()))
+    if (!QTest::qWaitForWindowExposed(glWidget.get(), ExposeDeadline))
         qFatal("GLFixture: the GL window was never exposed");
     if (glWidget->size() != size)
         qFatal("GLFixture: asked for %dx%d, the window is %dx%d", size.width(), size.height(),

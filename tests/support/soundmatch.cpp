@@ -9,6 +9,8 @@
 #include <complex>
 #include <vector>
 
+#include <fftw3.h>
+
 namespace {
 
 using Spectrum = std::vector<std::complex<double>>;
@@ -16,40 +18,28 @@ using Spectrum = std::vector<std::complex<double>>;
 // The recorded stretch that is looked for: 2^18 samples, about 6 s.
 const int stretchLength = 1 << 18;
 
-// In-place radix-2 FFT; the size must be a power of two.
-void fft(Spectrum &data, bool inverse)
+// The spectrum of the samples, zero-padded to size.
+Spectrum spectrum(const float *samples, int count, int size)
 {
-    const size_t n = data.size();
-    for (size_t i = 1, j = 0; i < n; ++i) {
-        size_t bit = n >> 1;
-        for (; j & bit; bit >>= 1)
-            j ^= bit;
-        j ^= bit;
-        if (i < j)
-            std::swap(data[i], data[j]);
-    }
-    for (size_t length = 2; length <= n; length <<= 1) {
-        const double angle = 2 * M_PI / double(length) * (inverse ? 1 : -1);
-        const std::complex<double> step(std::cos(angle), std::sin(angle));
-        for (size_t i = 0; i < n; i += length) {
-            std::complex<double> w(1.0);
-            for (size_t k = 0; k < length / 2; ++k) {
-                const std::complex<double> even = data[i + k];
-                const std::complex<double> odd = data[i + k + length / 2] * w;
-                data[i + k] = even + odd;
-                data[i + k + length / 2] = even - odd;
-                w *= step;
-            }
-        }
-    }
+    std::vector<double> padded(size);
+    std::copy(samples, samples + count, padded.begin());
+    Spectrum bins(size / 2 + 1);
+    const fftw_plan plan = fftw_plan_dft_r2c_1d(
+        size, padded.data(), reinterpret_cast<fftw_complex *>(bins.data()), FFTW_ESTIMATE);
+    fftw_execute(plan);
+    fftw_destroy_plan(plan);
+    return bins;
 }
 
-Spectrum padded(const float *samples, int count, size_t size)
+// The inverse of spectrum(), times size; overwrites the bins.
+std::vector<double> samples(Spectrum &bins, int size)
 {
-    Spectrum data(size);
-    for (int i = 0; i < count; ++i)
-        data[i] = samples[i];
-    return data;
+    std::vector<double> result(size);
+    const fftw_plan plan = fftw_plan_dft_c2r_1d(size, reinterpret_cast<fftw_complex *>(bins.data()),
+                                                result.data(), FFTW_ESTIMATE);
+    fftw_execute(plan);
+    fftw_destroy_plan(plan);
+    return result;
 }
 
 } // namespace
@@ -138,19 +128,17 @@ SoundMatch::Match SoundMatch::find(double recordingSeconds, double referenceFrom
     const float *stretch = recording.constData() + start;
     const float *candidates = reference.constData() + first;
     const int span = last - first + stretchLength;
-    size_t size = 1;
-    while (size < size_t(span))
+    int size = 1;
+    while (size < span)
         size <<= 1;
 
     // Cross-correlation of the stretch with every position of the span:
     // sum over i of stretch[i] * candidates[lag + i].
-    Spectrum lhs = padded(stretch, stretchLength, size);
-    Spectrum rhs = padded(candidates, span, size);
-    fft(lhs, false);
-    fft(rhs, false);
-    for (size_t i = 0; i < size; ++i)
+    const Spectrum lhs = spectrum(stretch, stretchLength, size);
+    Spectrum rhs = spectrum(candidates, span, size);
+    for (size_t i = 0; i < rhs.size(); ++i)
         rhs[i] *= std::conj(lhs[i]);
-    fft(rhs, true);
+    const std::vector<double> correlations = samples(rhs, size);
 
     double stretchEnergy = 0.0;
     for (int i = 0; i < stretchLength; ++i)
@@ -163,7 +151,7 @@ SoundMatch::Match SoundMatch::find(double recordingSeconds, double referenceFrom
         windowEnergy += double(candidates[i]) * candidates[i];
     for (int lag = 0; lag <= last - first; ++lag) {
         const double denominator = std::sqrt(stretchEnergy * windowEnergy);
-        const double correlation = denominator > 0.0 ? rhs[lag].real() / size / denominator : 0.0;
+        const double correlation = denominator > 0.0 ? correlations[lag] / size / denominator : 0.0;
         if (correlation > match.correlation) {
             match.correlation = correlation;
             match.referenceSeconds = double(first + lag) / sampleRate;
