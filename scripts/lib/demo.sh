@@ -5,12 +5,14 @@
 PLOK=${PLOK:-$BUILD_DIR/src/plok}
 DEMO_TITLE='Vash by \[Q\]' # a regular expression, as xdotool takes it
 
-# The timeline runs 45 s of real time. It starts between the launch and the
-# line "Loading cubes", where the soundtrack starts too, and the soundtrack
-# may run up to half a second ahead; a busy machine fires the timers late.
+# The timeline runs 45 s of real time and follows the soundtrack, which
+# starts about when the demo writes "Loading cubes" and may run up to half a
+# second ahead. An idle null sink has rendered up to 2 s of silence ahead,
+# and a stream that joins it is heard only after that; a busy machine fires
+# the timers late.
 TIMELINE_MS=45000
 TIMELINE_AHEAD_MS=500
-TIMELINE_LATE_MS=2000
+TIMELINE_LATE_MS=4000
 # Escape ends the demo at once; on a busy machine the key may wait behind a
 # frame being painted.
 KEY_TO_EXIT_MS=1500
