@@ -1,7 +1,8 @@
 #include "pngframewriter.h"
 
+#include "wav.h"
+
 #include <QBuffer>
-#include <QDataStream>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -155,30 +156,12 @@ bool PngFrameWriter::createDirectory(QString *error)
         fail(error, QStringLiteral("cannot make a folder in %1").arg(parent.path()));
 }
 
-// The canonical 44-byte header and 16-bit mono PCM, like the soundtrack
-// compiled into the demo.
 bool PngFrameWriter::writeSound(const QVector<qint16> &sound, QString *error)
 {
-    const quint32 bytesPerSample = sizeof(qint16);
-    const quint32 dataSize = quint32(sound.size()) * bytesPerSample;
-    QFile file(QDir(partDirectory).filePath(QLatin1String(SoundName)));
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(error,
-                    QStringLiteral("cannot write %1: %2").arg(SoundName, file.errorString()));
-    QDataStream out(&file);
-    out.setByteOrder(QDataStream::LittleEndian);
-    out.writeRawData("RIFF", 4);
-    out << quint32(36 + dataSize);
-    out.writeRawData("WAVEfmt ", 8);
-    out << quint32(16) << quint16(1) << quint16(1) << quint32(SampleRate)
-        << quint32(SampleRate * bytesPerSample) << quint16(bytesPerSample) << quint16(16);
-    out.writeRawData("data", 4);
-    out << dataSize;
-    for (qint16 sample : sound)
-        out << sample;
-    file.close();
-    return (out.status() == QDataStream::Ok && file.error() == QFileDevice::NoError) ||
-        fail(error, QStringLiteral("cannot write %1: %2").arg(SoundName, file.errorString()));
+    QString reason;
+    const Wav wav = { SampleRate, 1, sound };
+    return wav.write(QDir(partDirectory).filePath(QLatin1String(SoundName)), &reason) ||
+        fail(error, QStringLiteral("cannot write %1: %2").arg(SoundName, reason));
 }
 
 bool PngFrameWriter::renameTo(const QString &target, QString *error)

@@ -1,8 +1,7 @@
 #ifndef SOUNDTRACK_H
 #define SOUNDTRACK_H
 
-#include <QString>
-#include <QVector>
+#include "wav.h"
 
 // The embedded soundtrack's samples: 16-bit mono PCM, cut to the stretch of
 // the timeline that a capture covers.
@@ -16,8 +15,7 @@ public:
     QVector<qint16> stretch(qint64 from, qint64 count) const;
 
 private:
-    QVector<qint16> samples;
-    int rate = 0;
+    Wav wav;
 };
 
 #endif // SOUNDTRACK_H

@@ -1,8 +1,6 @@
 #include "soundmatch.h"
 
-#include <QDataStream>
-#include <QFile>
-#include <QtEndian>
+#include "wav.h"
 
 #include <algorithm>
 #include <cmath>
@@ -46,60 +44,26 @@ std::vector<double> samples(Spectrum &bins, int size)
 
 QVector<float> SoundMatch::readWav(const QString &path, int *sampleRate)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    Wav wav;
+    if (!wav.read(path))
         return {};
-    const QByteArray bytes = file.readAll();
-    if (bytes.size() < 12 || !bytes.startsWith("RIFF") || bytes.mid(8, 4) != "WAVE")
-        return {};
-
-    int channels = 0;
-    int bits = 0;
-    for (int chunk = 12; chunk + 8 <= bytes.size();) {
-        const QByteArray id = bytes.mid(chunk, 4);
-        const int body = chunk + 8;
-        // A recording that was cut short may promise more than the file holds.
-        const int size = int(std::min<qint64>(
-            qFromLittleEndian<quint32>(bytes.constData() + chunk + 4), bytes.size() - body));
-        if (id == "fmt " && size >= 16) {
-            channels = qFromLittleEndian<quint16>(bytes.constData() + body + 2);
-            *sampleRate = int(qFromLittleEndian<quint32>(bytes.constData() + body + 4));
-            bits = qFromLittleEndian<quint16>(bytes.constData() + body + 14);
-        } else if (id == "data" && channels > 0 && bits == 16) {
-            const int frames = size / (2 * channels);
-            QVector<float> samples(frames);
-            for (int i = 0; i < frames; ++i) {
-                float sum = 0.0f;
-                for (int c = 0; c < channels; ++c)
-                    sum += qFromLittleEndian<qint16>(bytes.constData() + body +
-                                                     2 * (i * channels + c));
-                samples[i] = sum / (32768.0f * channels);
-            }
-            return samples;
-        }
-        chunk = body + size + (size & 1);
+    *sampleRate = wav.sampleRate;
+    QVector<float> samples(wav.samples.size() / wav.channels);
+    for (int i = 0; i < samples.size(); ++i) {
+        float sum = 0.0f;
+        for (int c = 0; c < wav.channels; ++c)
+            sum += wav.samples[i * wav.channels + c];
+        samples[i] = sum / (32768.0f * wav.channels);
     }
-    return {};
+    return samples;
 }
 
 bool SoundMatch::writeWav(const QString &path, const QVector<float> &samples, int sampleRate)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const quint32 dataSize = quint32(2 * samples.size());
-    QDataStream out(&file);
-    out.setByteOrder(QDataStream::LittleEndian);
-    out.writeRawData("RIFF", 4);
-    out << quint32(36 + dataSize);
-    out.writeRawData("WAVEfmt ", 8);
-    out << quint32(16) << quint16(1) << quint16(1) // PCM, mono
-        << quint32(sampleRate) << quint32(2 * sampleRate) << quint16(2) << quint16(16);
-    out.writeRawData("data", 4);
-    out << dataSize;
-    for (const float sample : samples)
-        out << qint16(std::clamp(sample, -1.0f, 1.0f) * 32767);
-    return out.status() == QDataStream::Ok;
+    Wav wav = { sampleRate, 1, QVector<qint16>(samples.size()) };
+    for (int i = 0; i < samples.size(); ++i)
+        wav.samples[i] = qint16(std::clamp(samples[i], -1.0f, 1.0f) * 32767);
+    return wav.write(path);
 }
 
 SoundMatch::SoundMatch(const QVector<float> &reference, const QVector<float> &recording,
