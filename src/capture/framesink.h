@@ -43,6 +43,10 @@ public:
     qint64 encodingTime() const { return encoding; }
 
 protected:
+    // A hidden name for the output in the making, in the given folder, with
+    // a random tag that makes it new at almost every call.
+    static QString temporaryName(const QString &folder, const QString &outputName);
+
     qint64 converting = 0;
     qint64 encoding = 0;
 };

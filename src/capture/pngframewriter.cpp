@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageWriter>
-#include <QRandomGenerator>
 
 #include <cerrno>
 #include <cstdio>
@@ -142,9 +141,7 @@ bool PngFrameWriter::createDirectory(QString *error)
     const QFileInfo output(directory);
     const QDir parent = output.isDir() ? QDir(directory) : output.absoluteDir();
     for (int attempt = 0; attempt < 8 && partDirectory.isEmpty(); ++attempt) {
-        const quint32 tag = QRandomGenerator::global()->generate();
-        const QString name = parent.filePath(
-            QStringLiteral(".%1.%2.part").arg(output.fileName()).arg(tag, 8, 16, QLatin1Char('0')));
+        const QString name = temporaryName(parent.path(), output.fileName());
         if (::mkdir(QFile::encodeName(name).constData(), 0777) == 0)
             partDirectory = name;
         else if (errno != EEXIST)

@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
-#include <QRandomGenerator>
 
 #include <cerrno>
 #include <cstdio>
@@ -220,9 +219,7 @@ bool VideoEncoder::createFile(QString *error)
     const QString directory = QFileInfo(fileName).absolutePath();
     const QString stem = QFileInfo(fileName).fileName();
     for (int attempt = 0; attempt < 8; ++attempt) {
-        const quint32 tag = QRandomGenerator::global()->generate();
-        QFile file(QDir(directory).filePath(
-            QStringLiteral(".%1.%2.part").arg(stem).arg(tag, 8, 16, QLatin1Char('0'))));
+        QFile file(temporaryName(directory, stem));
         if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
             partName = file.fileName();
             break;
