@@ -5,9 +5,8 @@
 #include <QElapsedTimer>
 #include <QThread>
 
-EncoderThread::EncoderThread(FrameSink *sink, int depth)
+EncoderThread::EncoderThread(FrameSink *sink)
     : sink(sink)
-    , depth(depth)
     , thread(QThread::create([this] { run(); }))
 {
     thread->start();
@@ -25,7 +24,7 @@ bool EncoderThread::push(const QImage &frame, QString *error)
     QElapsedTimer clock;
     clock.start();
     QMutexLocker locker(&mutex);
-    while (frames.size() >= depth && !failed && !aborting)
+    while (frames.size() >= Depth && !failed && !aborting)
         roomMade.wait(&mutex);
     waiting += clock.nsecsElapsed();
     if (failed || aborting || ending) {

@@ -18,9 +18,9 @@ public:
     // ride out x264's bursts: with B-frames much of its work falls on every
     // fourth frame, and one frame in ten takes three times the median. At
     // 1920 x 1080 they hold 33 MB.
-    static const int DefaultDepth = 4;
+    static const int Depth = 4;
 
-    explicit EncoderThread(FrameSink *sink, int depth = DefaultDepth);
+    explicit EncoderThread(FrameSink *sink);
     ~EncoderThread();
 
     // Waits only while the queue is full. False once the sink has failed,
@@ -42,7 +42,6 @@ private:
     void run();
 
     FrameSink *sink;
-    const int depth;
     QThread *thread;
     QMutex mutex;
     QWaitCondition frameQueued;

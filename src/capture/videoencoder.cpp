@@ -105,11 +105,6 @@ VideoEncoder::~VideoEncoder()
     cancel();
 }
 
-bool VideoEncoder::supports(const QString &fileName)
-{
-    return findRecipe(fileName) != nullptr;
-}
-
 QString VideoEncoder::extensions()
 {
     QStringList names;

@@ -20,8 +20,7 @@ public:
     explicit VideoEncoder(const QString &fileName);
     ~VideoEncoder() override;
 
-    static bool supports(const QString &fileName);
-    // The extensions supports() accepts, for messages: ".mp4, .mkv".
+    // The extensions it writes, for messages: ".mp4, .mkv".
     static QString extensions();
     // Why frames of this size cannot be written under this name; empty when
     // they can.
