@@ -29,6 +29,28 @@ PACKAGE_PACKAGES=(dpkg-dev file lintian appstream desktop-file-utils groff man-d
 
 log() { printf '%s\n' "$*" >&2; }
 
+# expect CONDITION WHAT [MEASURED]: a test's verdict, printed; a failure is
+# counted in FAILURES.
+expect() {
+    if [ "$1" = true ]; then
+        printf 'ok   %s%s\n' "$2" "${3:+: $3}"
+    else
+        printf 'FAIL %s%s\n' "$2" "${3:+: $3}"
+        FAILURES=$((FAILURES + 1))
+    fi
+}
+
+# holds COMMAND...: true if the command succeeds, else false.
+holds() {
+    "$@" >/dev/null 2>&1 && echo true || echo false
+}
+
+# passes COMMAND...: the same, with the command's output shown on standard
+# error.
+passes() {
+    "$@" >&2 && echo true || echo false
+}
+
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then
         "$@"

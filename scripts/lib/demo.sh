@@ -211,15 +211,6 @@ press_escape() {
     xdotool keyup Escape 2>/dev/null || true
 }
 
-# expect CONDITION WHAT MEASURED: prints the verdict and counts a failure.
-expect() {
-    if [ "$1" = true ]; then
-        printf 'ok   %s: %s\n' "$2" "$3"
-    else
-        printf 'FAIL %s: %s\n' "$2" "$3"
-        FAILURES=$((FAILURES + 1))
-    fi
-}
 
 # expect_timeline_end WHAT: the demo ended with status 0 when its timeline
 # ended.

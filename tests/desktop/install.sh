@@ -13,20 +13,8 @@ APP_ID=$4
 
 PREFIX=$(mktemp -d /tmp/plok-install.XXXXXX)
 trap 'rm -rf "$PREFIX"' EXIT
+source "$(dirname "$0")/../../scripts/lib/common.sh"
 FAILURES=0
-
-expect() {
-    if [ "$1" = true ]; then
-        printf 'ok   %s\n' "$2"
-    else
-        printf 'FAIL %s\n' "$2"
-        FAILURES=$((FAILURES + 1))
-    fi
-}
-
-holds() {
-    "$@" >/dev/null 2>&1 && echo true || echo false
-}
 
 cmake --install "$BUILD" --prefix "$PREFIX" >/dev/null
 

@@ -13,21 +13,8 @@ WITH_CAPTURE=$4
 
 WORK=$(mktemp -d /tmp/plok-package.XXXXXX)
 trap 'rm -rf "$WORK"' EXIT
+source "$(dirname "$0")/../../scripts/lib/common.sh"
 FAILURES=0
-
-expect() {
-    if [ "$1" = true ]; then
-        printf 'ok   %s\n' "$2"
-    else
-        printf 'FAIL %s\n' "$2"
-        FAILURES=$((FAILURES + 1))
-    fi
-}
-
-# Runs a command with its output shown; prints true when it succeeded.
-passes() {
-    "$@" >&2 && echo true || echo false
-}
 
 cpack --config "$BUILD/CPackConfig.cmake" -B "$WORK" >/dev/null
 debs=("$WORK"/plok_*.deb)

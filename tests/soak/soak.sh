@@ -30,11 +30,6 @@ SEED=${SOAK_SEED:-$((RANDOM * 32768 + RANDOM))}
 RANDOM=$SEED
 echo "seed $SEED (SOAK_SEED=$SEED repeats this run)"
 
-# true if the command succeeds, else false.
-holds() {
-    "$@" >/dev/null 2>&1 && echo true || echo false
-}
-
 # The checker's verdicts on the log of the run that ended last.
 check_log() {
     "$LOG_CHECKER" log "$DEMO_LOG.times" "$(format_us "$DEMO_END_US")" || FAILURES=$((FAILURES + 1))
