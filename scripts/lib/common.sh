@@ -29,6 +29,15 @@ PACKAGE_PACKAGES=(dpkg-dev file lintian appstream desktop-file-utils groff man-d
 
 log() { printf '%s\n' "$*" >&2; }
 
+# begin_test FOLDER: a test starts with no failure counted, an empty folder
+# for what it leaves behind, and the services it starts stopped at its end.
+begin_test() {
+    FAILURES=0
+    mkdir -p "$1"
+    rm -rf "${1:?}"/*
+    trap stop_services EXIT
+}
+
 # expect CONDITION WHAT [MEASURED]: a test's verdict, printed; a failure is
 # counted in FAILURES.
 expect() {

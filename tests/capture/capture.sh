@@ -11,10 +11,7 @@ OUT=$4
 source "$(dirname "$0")/../../scripts/lib/common.sh"
 source "$ROOT/scripts/lib/demo.sh"
 
-FAILURES=0
-mkdir -p "$OUT"
-rm -rf "${OUT:?}"/*
-trap stop_services EXIT
+begin_test "$OUT"
 [ -n "${DISPLAY:-}" ] || start_xvfb 640x480
 
 # 6.5 s to 7.5 s at 100/3 frames a second: 34 frames of 30 ms, 1.02 s; frame

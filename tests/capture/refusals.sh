@@ -9,10 +9,7 @@ OUT=$2
 source "$(dirname "$0")/../../scripts/lib/common.sh"
 source "$ROOT/scripts/lib/demo.sh"
 
-FAILURES=0
-mkdir -p "$OUT"
-rm -rf "${OUT:?}"/*
-trap stop_services EXIT
+begin_test "$OUT"
 [ -n "${DISPLAY:-}" ] || start_xvfb 640x480
 
 # Runs the capture in a fresh folder with the remaining arguments and checks

@@ -11,10 +11,7 @@ OUT=$4
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/common.sh"
 source "$ROOT/scripts/lib/demo.sh"
 
-FAILURES=0
-mkdir -p "$OUT"
-rm -f "$OUT"/*
-trap stop_services EXIT
+begin_test "$OUT"
 if [ -z "${DISPLAY:-}" ]; then
     start_xvfb 1920x1080
     start_window_manager

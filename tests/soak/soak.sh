@@ -10,10 +10,7 @@ LOG_CHECKER=$(dirname "$PLOK")/../tests/plok_e2echeck
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/common.sh"
 source "$ROOT/scripts/lib/demo.sh"
 
-FAILURES=0
-mkdir -p "$OUT"
-rm -rf "${OUT:?}"/*
-trap stop_services EXIT
+begin_test "$OUT"
 if [ -z "${DISPLAY:-}" ]; then
     start_xvfb "${SOAK_SCREEN:-1920x1080}"
     start_window_manager
