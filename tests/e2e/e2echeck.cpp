@@ -1,15 +1,22 @@
 // Checks what an end-to-end run of the demo left behind: its log, its
 // screenshots and the recording of its soundtrack. Prints every verdict
-// with what was measured; exits with 1 if any check failed.
+// with what was measured; exits with 1 if any check failed. While a run goes
+// on, it also waits for the demo's window to show a scene.
 
 #include "checks.h"
 #include "demolog.h"
 #include "scenechecks.h"
+#include "scenetrace.h"
 #include "screenshot.h"
 #include "soundmatch.h"
+#include "windowgrid.h"
 
+#include <QDeadlineTimer>
+#include <QGuiApplication>
 #include <QStringList>
+#include <QThread>
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 
@@ -187,6 +194,62 @@ int checkPlace(const QStringList &args)
     return checks.exitCode();
 }
 
+// How often the window is looked at while waiting for a scene: more often
+// than the demo's 30 ms frames.
+const int lookInterval = 20;
+
+qint64 wallClockMicroseconds()
+{
+    using namespace std::chrono;
+    return duration_cast<microseconds>(system_clock::now().time_since_epoch()).count();
+}
+
+// Waits until the demo's window shows the given scene or a later one, as a
+// grid of its pixels tells, and prints when it was first seen, in wall-clock
+// microseconds since the epoch. Two looks in a row must agree, so that a
+// frame caught in the middle of being drawn does not count. For a cut, the
+// scene before it must have been seen first: until the window has its size
+// and its first whole frame, it shows black with scraps of other scenes.
+int awaitScene(int argc, char **argv, const QStringList &args, bool cut)
+{
+    bool isWindowId = false;
+    const WId window = args.value(0).toULongLong(&isWindowId, 0);
+    if (!isWindowId || window == 0) {
+        std::fprintf(stderr, "no window to look at: \"%s\"\n", qPrintable(args.value(0)));
+        return 2;
+    }
+    QGuiApplication app(argc, argv);
+    const WindowGrid grid(window);
+    const int scene = args.value(1).toInt();
+    const QDeadlineTimer deadline(args.value(2).toInt() * 1000);
+    bool beforeSeen = !cut;
+    qint64 seenAt = 0;
+    for (; !deadline.hasExpired(); QThread::msleep(lookInterval)) {
+        const qint64 lookedAt = wallClockMicroseconds();
+        const QVector<QRgb> points = grid.read();
+        if (points.isEmpty()) {
+            std::fprintf(stderr, "the window %s is gone\n", qPrintable(args.value(0)));
+            return 1;
+        }
+        const int shown = SceneTrace::sceneOf(points);
+        const bool awaited = beforeSeen ? shown >= scene : shown == scene - 1;
+        if (!awaited) {
+            seenAt = 0;
+        } else if (seenAt == 0) {
+            seenAt = lookedAt;
+        } else if (!beforeSeen) {
+            beforeSeen = true;
+            seenAt = 0;
+        } else {
+            std::printf("%lld\n", seenAt);
+            return 0;
+        }
+    }
+    std::fprintf(stderr, "the window showed no scene from %d on within %s s\n", scene,
+                 qPrintable(args.value(2)));
+    return 1;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -205,13 +268,16 @@ int main(int argc, char **argv)
         return writeMarker(args);
     if (command == "place" && args.size() == 3)
         return checkPlace(args);
+    if ((command == "await" || command == "await-cut") && args.size() == 3)
+        return awaitScene(argc, argv, args, command == "await-cut");
     std::fprintf(
         stderr,
         "usage: %s log LOG.times END_S\n"
         "       %s scene 0|1|3 EARLIER.png LATER.png | scene 2 SHOT.png\n"
         "       %s sound SOUNDTRACK.wav RECORDING.wav MARKER_TO_LAUNCH_S TIMELINE_S RUN_S\n"
         "       %s marker BEEP.wav\n"
-        "       %s place SOUNDTRACK.wav DECODED.wav BEGIN_S\n",
-        argv[0], argv[0], argv[0], argv[0], argv[0]);
+        "       %s place SOUNDTRACK.wav DECODED.wav BEGIN_S\n"
+        "       %s await|await-cut WINDOW_ID SCENE TIMEOUT_S\n",
+        argv[0], argv[0], argv[0], argv[0], argv[0], argv[0]);
     return 2;
 }
