@@ -53,6 +53,8 @@ start_demo() {
     DEMO_ZERO_US=$DEMO_START_US
     "$PLOK" "$@" 2>&$logger {logger}>&- &
     DEMO_PID=$!
+    # A test that ends early does not leave the demo running.
+    SERVICE_PIDS+=("$DEMO_PID")
     # The demo holds the only writing end: the logger ends with it.
     exec {logger}>&-
     DEMO_SHOT_PIDS=()
