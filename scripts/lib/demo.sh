@@ -11,6 +11,7 @@ DEMO_TITLE='Vash by \[Q\]' # a regular expression, as xdotool takes it
 # and a stream that joins it is heard only after that; a busy machine fires
 # the timers late.
 TIMELINE_MS=45000
+SCENE_STARTS_MS=(0 7000 14500 22000)
 TIMELINE_AHEAD_MS=500
 TIMELINE_LATE_MS=4000
 # Escape ends the demo at once; on a busy machine the key may wait behind a
@@ -97,8 +98,9 @@ wait_demo() {
 }
 
 # Waits (up to TIMEOUT seconds, default 60) for the demo's log line
-# "Loading cubes": its timeline counts from there. Screenshots are timed
-# from that line's arrival from then on, rather than from the launch.
+# "Loading cubes": its timeline counts from there, unless the music starts
+# late (see follow_first_cut). Screenshots are timed from that line's
+# arrival from then on, rather than from the launch.
 wait_for_timeline() {
     local deadline=$((SECONDS + ${1:-60})) stamp
     until stamp=$(grep -m 1 '^[0-9.]* Loading cubes $' "$DEMO_LOG.times"); do
@@ -111,6 +113,21 @@ wait_for_timeline() {
     done
     stamp=${stamp%% *}
     DEMO_ZERO_US=${stamp/./}
+}
+
+# follow_first_cut CHECKER WINDOW: waits until the demo's WINDOW shows its
+# second scene, as plok_e2echeck (CHECKER) sees it, and from then on times
+# the timeline from that cut rather than from "Loading cubes". The timeline
+# follows the music, which may start seconds after that line: an idle sound
+# server first plays out what it has rendered ahead, and on a new or busy
+# machine GStreamer takes its time to start.
+follow_first_cut() {
+    local seen
+    if ! seen=$("$1" await-cut "$2" 1 60); then
+        log "the demo's window did not show its second scene"
+        return 1
+    fi
+    DEMO_ZERO_US=$((seen - SCENE_STARTS_MS[1] * 1000))
 }
 
 # Sleeps until SECONDS after the timeline's start (see wait_for_timeline).
@@ -128,7 +145,7 @@ seconds_to_us() {
 }
 
 # timeline_reached SECONDS: it is SECONDS after start_demo, or after the
-# timeline's start once wait_for_timeline has seen it.
+# timeline's start once wait_for_timeline or follow_first_cut has seen it.
 timeline_reached() {
     [ "$(now_us)" -ge $((DEMO_ZERO_US + $(seconds_to_us "$1"))) ]
 }
@@ -219,10 +236,12 @@ press_escape() {
 expect_timeline_end() {
     local launch_ms=$(((DEMO_END_US - DEMO_START_US) / 1000))
     local timeline_ms=$(((DEMO_END_US - DEMO_ZERO_US) / 1000))
+    local since_start
+    since_start=$(format_us $((timeline_ms * 1000)))
     expect "$([ "$DEMO_STATUS" -eq 0 ] && [ "$launch_ms" -ge $((TIMELINE_MS - TIMELINE_AHEAD_MS)) ] &&
         [ "$timeline_ms" -le $((TIMELINE_MS + TIMELINE_LATE_MS)) ] && echo true)" \
         "$1 exits with status 0 when its timeline ends" \
-        "status $DEMO_STATUS after $DEMO_SECONDS s, $(format_us $((timeline_ms * 1000))) s after \"Loading cubes\""
+        "status $DEMO_STATUS after $DEMO_SECONDS s, $since_start s after the timeline began"
 }
 
 # expect_key_end WHAT KEY_US: the demo ended with status 0 soon after the

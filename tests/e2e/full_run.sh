@@ -3,7 +3,8 @@
 # program exits with status 0; the log starts with "Loading cubes" and has
 # one FPS line a second; screenshots in the middle of each scene show that
 # scene; and the soundtrack that reaches the sound server is the embedded
-# one, from the start of the run to its end.
+# one, from the start of the run to its end, starting with the timeline that
+# the pictures show.
 set -euo pipefail
 source "$(dirname "$0")/e2e.sh"
 
@@ -34,12 +35,15 @@ paplay "$OUT/marker.wav"
 
 start_demo "$OUT/plok.log"
 wait_for_timeline || true
+window=$(demo_window) || true
 # The later shot of a pair waits for frames, not time: a busy machine paints
 # fewer a second. The cube turns 3 degrees a frame; 16 frames keep the shots
 # clear of a quarter turn, which may show it nearly face-on twice.
 # A shot is grabbed a while after it is begun: none begins in the last second
-# before a cut.
+# before a cut. The later scenes are timed from the first cut, which the
+# music sets.
 screenshot_pair_at 3.0 "$OUT/scene0-a.ppm" "$OUT/scene0-b.ppm" 4 6.0
+follow_first_cut "$CHECKER" "$window" || true
 screenshot_pair_at 10.0 "$OUT/scene1-a.ppm" "$OUT/scene1-b.ppm" 16 13.5
 screenshot_at 18.0 "$OUT/scene2.ppm"
 screenshot_pair_at 31.0 "$OUT/scene3-a.ppm" "$OUT/scene3-b.ppm" 20 44.0

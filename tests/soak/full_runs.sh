@@ -10,6 +10,7 @@ RUNS=${3:-5}
 for run in $(seq "$RUNS"); do
     start_demo "$OUT/run$run.log"
     wait_for_timeline || true
+    follow_first_cut "$LOG_CHECKER" "$(demo_window)" || true
     wait_demo
     expect_timeline_end "run $run: the demo"
     check_log

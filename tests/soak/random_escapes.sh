@@ -7,23 +7,26 @@ set -euo pipefail
 source "$(dirname "$0")/soak.sh" "$1" "$2"
 RUNS=${3:-10}
 
-# The timeline in ms; a key is pressed at least MARGIN away from a cut, so
-# that its scene is certain.
-SCENE_STARTS=(0 7000 14500 22000)
-SCENE_ENDS=(7000 14500 22000 45000)
+# A key is pressed at least MARGIN ms away from a cut, so that its scene is
+# certain. Keys for the later scenes are timed from the first cut as the
+# window shows it: the music, which the timeline follows, may start late.
+SCENE_ENDS_MS=("${SCENE_STARTS_MS[@]:1}" "$TIMELINE_MS")
 MARGIN=400
 FIRST_KEY_MS=1000
 
 for run in $(seq "$RUNS"); do
     scene=$(((run - 1) % 4))
-    from=$((SCENE_STARTS[scene] + MARGIN))
+    from=$((SCENE_STARTS_MS[scene] + MARGIN))
     [ "$from" -lt "$FIRST_KEY_MS" ] && from=$FIRST_KEY_MS
-    span=$((SCENE_ENDS[scene] - MARGIN - from))
+    span=$((SCENE_ENDS_MS[scene] - MARGIN - from))
     at_ms=$((from + (RANDOM * 32768 + RANDOM) % span))
 
     start_demo "$OUT/run$run.log"
     wait_for_timeline || true
     window=$(demo_window) || true
+    if [ "$scene" -gt 0 ]; then
+        follow_first_cut "$LOG_CHECKER" "$window" || true
+    fi
     sleep_until "$(format_us $((at_ms * 1000)))"
     pressed=$(now_us)
     [ -z "$window" ] || press_escape "$window"
