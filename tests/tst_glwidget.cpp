@@ -161,6 +161,19 @@ QPoint solidSpot(const QImage &picture, int radius, const std::function<bool(QPo
     return QPoint(-1, -1);
 }
 
+// The texels of a picture that are not wholly transparent.
+QRect inked(const QImage &picture)
+{
+    QRect bounds;
+    for (int v = 0; v < picture.height(); ++v) {
+        for (int u = 0; u < picture.width(); ++u) {
+            if (qAlpha(picture.pixel(u, v)) > 0)
+                bounds |= QRect(u, v, 1, 1);
+        }
+    }
+    return bounds;
+}
+
 } // namespace
 
 class TestGLWidget : public QObject
@@ -197,6 +210,8 @@ private slots:
     void sceneOnePixels();
     void sceneTwoPixels();
     void sceneThreePixels();
+    void captionLetteringShown_data();
+    void captionLetteringShown();
     void fullScreen();
 
 private:
@@ -893,6 +908,47 @@ void TestGLWidget::sceneThreePixels()
         }
     }
     QVERIFY2(coloured, "the cubes show no plasma colour");
+}
+
+void TestGLWidget::captionLetteringShown_data()
+{
+    QTest::addColumn<int>("scene");
+    QTest::addColumn<QSize>("window");
+    const QVector<QPair<const char *, QSize>> shapes = { { "5:4", QSize(1280, 1024) },
+                                                         { "4:3", NormalSize },
+                                                         { "16:9", QSize(1920, 1080) } };
+    for (int scene : { 1, 2 }) {
+        for (const auto &shape : shapes)
+            QTest::addRow("scene %d, %s", scene, shape.first) << scene << shape.second;
+    }
+}
+
+// Every letter of the captions of scenes 1 and 2 lies inside the window,
+// where the scene's placement and the projection for the window's shape put
+// it, at the shapes of desktop screens.
+void TestGLWidget::captionLetteringShown()
+{
+    QFETCH(int, scene);
+    QFETCH(QSize, window);
+
+    showWidget();
+    advanceTo(scene);
+    const QImage picture =
+        QImage(QString(":dialogs/%1.png").arg(scene)).convertToFormat(QImage::Format_ARGB32);
+    const QRect ink = inked(picture);
+    const QMatrix4x4 transform = perspective(window) * quadTransform(*TestAccess::dialog(*widget));
+    for (const QPoint corner : { ink.topLeft(), ink.bottomRight() + QPoint(1, 1) }) {
+        const QVector3D st(float(corner.x()) / picture.width(),
+                           1.0f - float(corner.y()) / picture.height(), 0.0f);
+        const QVector3D ndc = transform.map(st);
+        QVERIFY2(qAbs(ndc.x()) <= 1.0f && qAbs(ndc.y()) <= 1.0f,
+                 qPrintable(QString("the lettering's corner at texel %1,%2 lies at %3,%4 of the "
+                                    "window's -1 to 1")
+                                .arg(corner.x())
+                                .arg(corner.y())
+                                .arg(double(ndc.x()), 0, 'f', 3)
+                                .arg(double(ndc.y()), 0, 'f', 3)));
+    }
 }
 
 // Full-screen under the window manager: the frame covers the screen, and

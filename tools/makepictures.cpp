@@ -21,12 +21,13 @@ constexpr int subPixel = Coverage::subPixel;
 
 const QRgb white = qRgb(255, 255, 255);
 
-// One line of lettering, centred across the picture, its top at top; both
-// in sixteenths of a pixel.
-Coverage centredLine(QSize size, const QString &text, int top, int cellSize, int samples)
+// One line of lettering centred on the column centre (in pixels), its top at
+// top (in sixteenths of a pixel).
+Coverage centredLine(QSize size, const QString &text, int centre, int top, int cellSize,
+                     int samples)
 {
     const CellBitmap bitmap = BitmapFont::layout(text);
-    const int left = (size.width() * subPixel - bitmap.width() * cellSize) / 2;
+    const int left = centre * subPixel - bitmap.width() * cellSize / 2;
     return Coverage::lettering(size, bitmap, QPoint(left, top), cellSize, samples);
 }
 
@@ -48,19 +49,33 @@ QImage title()
     return canvas.image();
 }
 
-// A caption strip: its lines of white lettering centred in a 512 x 64 strip,
-// the lines a cell and a half apart.
-QImage caption(const QStringList &lines, int cellSize)
+// The columns of a 512 x 64 caption strip that every desktop window shows.
+// The scenes place the strips 12 units from the eye, 8 units wide; a window
+// narrower than 16:9 shows less of them, a 5:4 one the least: 6.21 units
+// either side of the middle. So it shows the one-cube caption, which starts
+// 0.5 units left of the middle, up to column 429, and the three-cube caption,
+// which ends in the middle, from column 115 on.
+struct Columns
+{
+    int left, right;
+};
+const Columns OneCubeShown = { 0, 429 };
+const Columns LitCubesShown = { 115, 512 };
+
+// A caption strip: its lines of white lettering centred, a cell and a half
+// apart, in the columns that every window shows.
+QImage caption(const QStringList &lines, int cellSize, Columns shown)
 {
     const QSize size(512, 64);
     const int lineGap = cellSize * 3 / 2;
     const int height =
         int(lines.size()) * BitmapFont::glyphHeight * cellSize + int(lines.size() - 1) * lineGap;
+    const int centre = (shown.left + shown.right) / 2;
 
     Canvas canvas(size);
     int top = (size.height() * subPixel - height) / 2;
     for (const QString &line : lines) {
-        canvas.paint(centredLine(size, line, top, cellSize, Coverage::antiAliased), white);
+        canvas.paint(centredLine(size, line, centre, top, cellSize, Coverage::antiAliased), white);
         top += BitmapFont::glyphHeight * cellSize + lineGap;
     }
     return canvas.image();
@@ -140,11 +155,12 @@ int main(int argc, char **argv)
         return 2;
     }
     const QDir directory(QString::fromLocal8Bit(argv[1]));
-    const int cell1 = 70;
+    const int cell1 = 66;
     const int cell2 = 56;
     const bool saved = save(title(), directory, "0.png") &&
-        save(caption({ "ONE CUBE, SPINNING" }, cell1), directory, "1.png") &&
-        save(caption({ "THREE CUBES", "UNDER ONE LIGHT" }, cell2), directory, "2.png") &&
+        save(caption({ "ONE CUBE, SPINNING" }, cell1, OneCubeShown), directory, "1.png") &&
+        save(caption({ "THREE CUBES", "UNDER ONE LIGHT" }, cell2, LitCubesShown), directory,
+             "2.png") &&
         save(credits(), directory, "credits.png");
     return saved ? 0 : 1;
 }
