@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMetaMethod>
+#include <QOpenGLFramebufferObject>
 #include <QScreen>
 #include <QtTest>
 
@@ -212,6 +213,8 @@ private slots:
     void sceneThreePixels();
     void captionLetteringShown_data();
     void captionLetteringShown();
+    void framesStayOpaque_data();
+    void framesStayOpaque();
     void fullScreen();
 
 private:
@@ -949,6 +952,44 @@ void TestGLWidget::captionLetteringShown()
                                 .arg(double(ndc.x()), 0, 'f', 3)
                                 .arg(double(ndc.y()), 0, 'f', 3)));
     }
+}
+
+void TestGLWidget::framesStayOpaque_data()
+{
+    QTest::addColumn<int>("scene");
+    for (int scene = 0; scene < 4; ++scene)
+        QTest::addRow("scene %d", scene) << scene;
+}
+
+// Drawn where there is an alpha channel, every pixel of a frame keeps alpha
+// 1, under the captions' soft edges too: a compositor that takes the
+// window's alpha shows nothing through it.
+void TestGLWidget::framesStayOpaque()
+{
+    QFETCH(int, scene);
+
+    showWidget();
+    advanceTo(scene);
+    QOpenGLFramebufferObject target(NormalSize, QOpenGLFramebufferObject::Depth);
+    QVERIFY(target.bind());
+    QVERIFY(integer(GL_ALPHA_BITS) >= 8);
+    TestAccess::paintGL(*widget);
+    QVector<GLubyte> pixels(NormalSize.width() * NormalSize.height() * 4);
+    glReadPixels(0, 0, NormalSize.width(), NormalSize.height(), GL_RGBA, GL_UNSIGNED_BYTE,
+                 pixels.data());
+    target.release();
+
+    int seeThrough = 0;
+    GLubyte lowest = 255;
+    for (int i = 3; i < pixels.size(); i += 4) {
+        if (pixels[i] < 255)
+            ++seeThrough;
+        lowest = qMin(lowest, pixels[i]);
+    }
+    QVERIFY2(seeThrough == 0,
+             qPrintable(QString("%1 pixels with alpha below 1, down to %2 of 255")
+                            .arg(seeThrough)
+                            .arg(lowest)));
 }
 
 // Full-screen under the window manager: the frame covers the screen, and

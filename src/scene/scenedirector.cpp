@@ -380,11 +380,15 @@ void SceneDirector::paintTexturedCubes()
 
 // Drawn last in every scene: the caption's draw turns the depth test off, so
 // it lies over everything, and its transparent ground lets the scene through.
+// It blends into the picture's colours but leaves its alpha at 1: where the
+// window has an alpha channel, the compositor shows nothing through it.
 void SceneDirector::paintCaption()
 {
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
     dialog->draw();
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glDisable(GL_BLEND);
 }
 
