@@ -105,6 +105,7 @@ void GLWidget::toggleFullScreen()
 void GLWidget::initializeGL()
 {
     director.initializeGL(context(), size());
+    director.warmUp();
 }
 
 void GLWidget::resizeGL(int width, int height)

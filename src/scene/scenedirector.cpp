@@ -20,6 +20,8 @@ namespace {
 // placed from the start, so a late change does not delay the next one.
 const qint64 SceneEnds[] = { 7000, 14500, 22000, 45000 };
 const int SceneCount = 4;
+// The light comes on with the three-cube scene and stays on.
+const int LitFrom = 2;
 
 const QSize PlasmaSize(256, 256);
 const int PlasmaColors = 256;
@@ -117,6 +119,14 @@ template<std::size_t N> void placeCubes(Cube *const *cubes, const Vector (&posit
 {
     for (std::size_t i = 0; i < N; ++i)
         cubes[i]->translate(positions[i].x, positions[i].y, positions[i].z);
+}
+
+void switchLightOn(const GLfloat ambient[4], const GLfloat diffuse[4], const GLfloat position[4])
+{
+    glLightfv(GL_LIGHT1, GL_AMBIENT, ambient);
+    glLightfv(GL_LIGHT1, GL_DIFFUSE, diffuse);
+    glLightfv(GL_LIGHT1, GL_POSITION, position);
+    glEnable(GL_LIGHT1);
 }
 
 template<std::size_t N> void spinCubes(Cube *const *cubes, const Spin (&spins)[N])
@@ -250,8 +260,7 @@ void SceneDirector::enterSceneTwo()
     placeCubes(cubes, SceneTwoCubes);
     placeCaption(dialog, textures, SceneTwoCaption);
     setLight(LightAmbient, LightDiffuse, LightAboveAhead);
-    for (Cube *cube : cubes)
-        cube->setLighting(true);
+    setCubesLit(true);
 }
 
 void SceneDirector::enterSceneThree()
@@ -270,10 +279,7 @@ void SceneDirector::setLight(const GLfloat ambient[4], const GLfloat diffuse[4],
     std::copy(ambient, ambient + 4, lightAmbient);
     std::copy(diffuse, diffuse + 4, lightDiffuse);
     std::copy(position, position + 4, lightPosition);
-    glLightfv(GL_LIGHT1, GL_AMBIENT, lightAmbient);
-    glLightfv(GL_LIGHT1, GL_DIFFUSE, lightDiffuse);
-    glLightfv(GL_LIGHT1, GL_POSITION, lightPosition);
-    glEnable(GL_LIGHT1);
+    switchLightOn(lightAmbient, lightDiffuse, lightPosition);
 }
 
 void SceneDirector::moveLight(const GLfloat position[4])
@@ -300,10 +306,15 @@ void SceneDirector::step()
 
 void SceneDirector::paint()
 {
+    paintScene(scene);
+}
+
+void SceneDirector::paintScene(int shown)
+{
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
 
-    switch (scene) {
+    switch (shown) {
     case 0:
         paintPlasma();
         break;
@@ -318,6 +329,37 @@ void SceneDirector::paint()
         break;
     }
     paintCaption();
+}
+
+// The driver makes what draws each mix of lighting, texturing, colour
+// material and blending the first time it is drawn, and makes it again for
+// another order of the draws within a frame: llvmpipe compiles shaders then,
+// for 100 ms and more with an empty cache. So every scene's frame is drawn
+// here twice, the first after a frame of the scene before, each flushed as a
+// swap would, into the back buffer that the first frame clears; no cut then
+// waits for the driver. Where the objects stand plays no part in it; what
+// the later scenes light is lit only for the while.
+void SceneDirector::warmUp()
+{
+    for (int shown = 0; shown < SceneCount; ++shown) {
+        if (shown == LitFrom) {
+            switchLightOn(LightAmbient, LightDiffuse, LightAboveAhead);
+            setCubesLit(true);
+        }
+        for (int frame = 0; frame < 2; ++frame) {
+            paintScene(shown);
+            glFlush();
+        }
+    }
+    glDisable(GL_LIGHT1);
+    setCubesLit(false);
+    glFinish();
+}
+
+void SceneDirector::setCubesLit(bool lit)
+{
+    for (Cube *cube : cubes)
+        cube->setLighting(lit);
 }
 
 // The plasma fills the target in a unit orthographic projection, whatever

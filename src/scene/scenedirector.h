@@ -51,6 +51,9 @@ public:
     // One frame's animation: the cubes turn, the credits rise.
     void step();
     void paint();
+    // After initializeGL, before the first frame: draws every scene unseen,
+    // so that the driver is ready for it at the cuts.
+    void warmUp();
 
     // Renders the plasma's colour cycle at the clock's time, from a fixed
     // start, instead of leaving it to the plasma's own timer and the wall
@@ -68,8 +71,10 @@ private:
     void enterSceneTwo();
     void enterSceneThree();
     void setLight(const GLfloat ambient[4], const GLfloat diffuse[4], const GLfloat position[4]);
+    void setCubesLit(bool lit);
     void moveLight(const GLfloat position[4]);
 
+    void paintScene(int shown);
     void paintPlasma();
     void paintOneCube();
     void paintLitCubes();
