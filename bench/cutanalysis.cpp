@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 namespace {
 
@@ -19,6 +20,10 @@ const double MusicStartProbe = 3.0;
 // (the player may fall behind on a loaded machine).
 const double CutSearch = 0.25;
 const double MinCorrelation = 0.9;
+// The frames looked at around each cut of the picture, and those of the
+// start that do not count for the longest frame, in µs.
+const qint64 AroundCut = 1000000;
+const qint64 StartUp = 1000000;
 
 // A beep starts where the recording first gets this loud (the beeps are at
 // half full scale), at most this long after it was played.
@@ -113,6 +118,9 @@ void CutAnalysis::printCuts() const
         if (found.correlation >= MinCorrelation && picture != 0)
             std::printf("cut%d_picture_ms=%.1f\ncut%d_offset_ms=%.1f\n", k, msAfterLaunch(picture),
                         k, (picture - music) / 1000.0);
+        if (picture != 0)
+            std::printf("cut%d_longest_frame_ms=%.1f\n", k,
+                        trace.longestFrame(picture - AroundCut, picture + AroundCut) / 1000.0);
         const double origin = music - at * 1e6;
         if (k == 0) {
             firstAt = at;
@@ -132,6 +140,11 @@ void CutAnalysis::printTrace() const
 {
     const QVector<int> costs = trace.readCosts();
     std::printf("frames=%d\nstray_frames=%d\n", trace.frameCount(), trace.strayFrames());
+    const qint64 first = trace.firstFrameAt();
+    if (first != 0)
+        std::printf(
+            "first_frame_ms=%.1f\nlongest_frame_after_first_second_ms=%.1f\n", msAfterLaunch(first),
+            trace.longestFrame(first + StartUp, std::numeric_limits<qint64>::max()) / 1000.0);
     if (!costs.isEmpty())
         std::printf("read_median_us=%d\nread_p99_us=%d\n", costs[costs.size() / 2],
                     costs[costs.size() * 99 / 100]);

@@ -134,3 +134,18 @@ QVector<int> SceneTrace::readCosts() const
     std::sort(costs.begin(), costs.end());
     return costs;
 }
+
+qint64 SceneTrace::firstFrameAt() const
+{
+    return frames.isEmpty() ? 0 : frames.first().swappedAt;
+}
+
+qint64 SceneTrace::longestFrame(qint64 from, qint64 to) const
+{
+    qint64 longest = 0;
+    for (int i = 1; i < frames.size(); ++i) {
+        if (frames[i].swappedAt >= from && frames[i].swappedAt <= to)
+            longest = std::max(longest, frames[i].swappedAt - frames[i - 1].swappedAt);
+    }
+    return longest;
+}

@@ -29,6 +29,11 @@ public:
     int strayFrames() const { return strays; }
     // What reading the pixels cost each frame, in µs, sorted.
     QVector<int> readCosts() const;
+    // Wall-clock µs of the first frame's swap; 0 if there is none.
+    qint64 firstFrameAt() const;
+    // The longest time from one frame's swap to the next, in µs, of the
+    // frames swapped from `from` to `to`.
+    qint64 longestFrame(qint64 from, qint64 to) const;
 
 private:
     struct Frame
