@@ -90,6 +90,14 @@ build_project() {
     cmake --build "$BUILD_DIR" -j "$(nproc)" >&2
 }
 
+# build_deb BUILD_DIR OUT_DIR: CPack writes the Debian package of a
+# configured build folder into OUT_DIR. The .deb records the modes its parts
+# were written with, so it is made under umask 022, as dpkg-buildpackage
+# does: builders with a group of their own (umask 002) get the same bytes.
+build_deb() {
+    (umask 022 && cpack --config "$1/CPackConfig.cmake" -B "$2")
+}
+
 SERVICE_PIDS=()
 
 stop_services() {

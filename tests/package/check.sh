@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Builds the Debian package from the build tree with CPack and checks it
-# with Debian's own validators: lintian, appstreamcli, desktop-file-validate
-# and man with warnings on; then its file list, its Depends line and that
-# nothing in it points back at the build tree or the sources.
+# Builds the Debian package from the build tree with CPack, twice, as two
+# builders with other habits would (umask 022 and 002, another time zone
+# and language, the same SOURCE_DATE_EPOCH): the two must be byte for byte
+# the same. Checks it with Debian's own validators: lintian, appstreamcli,
+# desktop-file-validate and man with warnings on; then its file list, its
+# Depends line and that nothing in it points back at the build tree or the
+# sources.
 # Arguments: the build directory, the source directory, the application ID,
 # and 1 when plok-capture is built (0 otherwise).
 set -euo pipefail
@@ -16,12 +19,16 @@ trap 'rm -rf "$WORK"' EXIT
 source "$(dirname "$0")/../../scripts/lib/common.sh"
 FAILURES=0
 
-cpack --config "$BUILD/CPackConfig.cmake" -B "$WORK" >/dev/null
-debs=("$WORK"/plok_*.deb)
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git -C "$SOURCE" log -1 --format=%ct || echo 0)}
+(umask 022 && TZ=UTC LC_ALL=C.UTF-8 build_deb "$BUILD" "$WORK/a" >/dev/null)
+(umask 002 && TZ=Pacific/Kiritimati LC_ALL=C build_deb "$BUILD" "$WORK/b" >/dev/null)
+debs=("$WORK"/b/plok_*.deb)
 deb=${debs[0]}
 version=$(dpkg-deb --field "$deb" Version)
 expect "$([ "$(basename "$deb")" = "plok_${version}_$(dpkg --print-architecture).deb" ] &&
     echo true)" "cpack wrote $(basename "$deb")"
+expect "$(holds cmp "$WORK/a/$(basename "$deb")" "$deb")" \
+    "builders' umask, time zone and language leave the bytes unchanged"
 
 expect "$(passes lintian --fail-on error,warning "$deb")" "lintian finds no error and no warning"
 
