@@ -73,7 +73,7 @@ void CutAnalysis::printMarkers() const
     for (const QString &marker : markers) {
         const double playedAt = marker.toDouble();
         const int first = std::max(0, int(clock.recordingSeconds(playedAt) * recordingRate));
-        const int last = std::min(recording.size(), first + int(MarkerSearch * recordingRate));
+        const int last = std::min(int(recording.size()), first + int(MarkerSearch * recordingRate));
         for (int i = first; i < last; ++i) {
             if (std::abs(recording[i]) >= MarkerThreshold) {
                 const double heardAt = clock.wallMicroseconds(double(i) / recordingRate);

@@ -1,8 +1,8 @@
 #include "glwidget.h"
 #include "soundtrackclock.h"
 
-#include <QApplication>
 #include <QFile>
+#include <QGuiApplication>
 #include <QThread>
 
 #include <phonon/MediaObject>
@@ -41,7 +41,7 @@ int main(int argc, char **argv)
 {
     Q_INIT_RESOURCE(resources);
 
-    QApplication app(argc, argv);
+    QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName("Plok");
 
     auto *musicReader = new QThread;

@@ -53,7 +53,7 @@ int Capture::run()
     int status = 1;
     if (!setUpTarget(&status))
         return fail(error, status);
-    director.initializeGL(target.glContext(), options.size);
+    director.initializeGL(options.size);
     director.resizeGL(options.size.width(), options.size.height());
     if (!openSink())
         return fail(error, 1);

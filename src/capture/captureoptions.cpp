@@ -19,7 +19,7 @@ const int MaximumSamples = 64;
 // The samples the demo's own window asks for.
 int windowSamples()
 {
-    return qMax(QGLFormat::toSurfaceFormat(SceneDirector::glFormat()).samples(), 0);
+    return qMax(SceneDirector::surfaceFormat().samples(), 0);
 }
 
 QString seconds(qint64 msecs)

@@ -2,7 +2,6 @@
 
 #include "scenedirector.h"
 
-#include <QGLContext>
 #include <QOpenGLFramebufferObject>
 #include <QOpenGLFunctions>
 
@@ -51,7 +50,7 @@ OffscreenTarget::~OffscreenTarget()
 bool OffscreenTarget::createContext(QString *error)
 {
     // The framebuffer object is multisampled, not the surface.
-    QSurfaceFormat format = QGLFormat::toSurfaceFormat(SceneDirector::glFormat());
+    QSurfaceFormat format = SceneDirector::surfaceFormat();
     format.setSamples(0);
     context.setFormat(format);
     if (!context.create()) {
@@ -65,11 +64,6 @@ bool OffscreenTarget::createContext(QString *error)
         return false;
     }
     return true;
-}
-
-QGLContext *OffscreenTarget::glContext() const
-{
-    return QGLContext::fromOpenGLContext(const_cast<QOpenGLContext *>(&context));
 }
 
 QSize OffscreenTarget::maximumSize() const

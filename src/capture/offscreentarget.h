@@ -10,7 +10,6 @@
 
 #include <memory>
 
-class QGLContext;
 class QOpenGLFramebufferObject;
 
 // Where a capture draws: a GL context on an off-screen surface with a
@@ -24,8 +23,6 @@ public:
 
     // Makes a GL context current on an off-screen surface.
     bool createContext(QString *error);
-    // The context in the form the scenes bind their textures through.
-    QGLContext *glContext() const;
     QSize maximumSize() const;
     int maximumSamples() const;
 

@@ -2,8 +2,7 @@
 
 #include "debuglog.h"
 
-#include <QApplication>
-#include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QKeyEvent>
 
 namespace {
@@ -16,16 +15,17 @@ const Qt::TimerType TimerAccuracy = Qt::PreciseTimer;
 const int FrameDurationSmoothing = 4;
 } // namespace
 
-GLWidget::GLWidget(QWidget *parent)
-    : GLWidget(&wallClock, parent)
+GLWidget::GLWidget(QWindow *parent)
+    : GLWidget(nullptr, parent)
 {
 }
 
-GLWidget::GLWidget(const Clock *clock, QWidget *parent)
-    : QGLWidget(SceneDirector::glFormat(), parent)
-    , director(this, clock)
+GLWidget::GLWidget(const Clock *clock, QWindow *parent)
+    : QOpenGLWindow(NoPartialUpdate, parent)
+    , director(this, clock ? clock : &wallClock)
 {
-    setWindowTitle(tr("Vash by [Q]"));
+    setFormat(SceneDirector::surfaceFormat());
+    setTitle(tr("Vash by [Q]"));
     DebugLog::text("Loading cubes");
     sceneTimer.setSingleShot(true);
     sceneTimer.setTimerType(TimerAccuracy);
@@ -33,6 +33,7 @@ GLWidget::GLWidget(const Clock *clock, QWidget *parent)
     followTimeline();
     frameTimer = startTimer(SceneDirector::FrameInterval, TimerAccuracy);
     fpsTimer = startTimer(FpsInterval, TimerAccuracy);
+    connect(this, &QOpenGLWindow::frameSwapped, this, &GLWidget::frameShown);
 }
 
 GLWidget::~GLWidget() = default;
@@ -88,10 +89,15 @@ void GLWidget::keyPressEvent(QKeyEvent *event)
         break;
     case Qt::Key_Return:
         // The modifiers held now, not those the event recorded.
-        if (QApplication::keyboardModifiers() == Qt::AltModifier)
+        if (QGuiApplication::keyboardModifiers() == Qt::AltModifier)
             toggleFullScreen();
         break;
     }
+}
+
+bool GLWidget::isFullScreen() const
+{
+    return windowStates() & Qt::WindowFullScreen;
 }
 
 void GLWidget::toggleFullScreen()
@@ -104,17 +110,27 @@ void GLWidget::toggleFullScreen()
 
 void GLWidget::initializeGL()
 {
-    director.initializeGL(context(), size());
+    director.initializeGL(pixelSize(width(), height()));
     director.warmUp();
 }
 
 void GLWidget::resizeGL(int width, int height)
 {
-    director.resizeGL(width, height);
+    const QSize pixels = pixelSize(width, height);
+    director.resizeGL(pixels.width(), pixels.height());
+}
+
+// The window's size is given in the desktop's scaled units; GL draws in
+// pixels.
+QSize GLWidget::pixelSize(int width, int height) const
+{
+    const qreal ratio = devicePixelRatio();
+    return QSize(qRound(width * ratio), qRound(height * ratio));
 }
 
 void GLWidget::paintGL()
 {
+    frameTime.start();
     director.step();
     director.paint();
     ++frames;
@@ -122,19 +138,17 @@ void GLWidget::paintGL()
 
 // The painting and the buffer swap, where the frame is rasterised and sent
 // to the screen.
-void GLWidget::glDraw()
+void GLWidget::frameShown()
 {
-    QElapsedTimer timer;
-    timer.start();
-    QGLWidget::glDraw();
-    frameDuration += (timer.elapsed() - frameDuration) / FrameDurationSmoothing;
+    frameDuration += (frameTime.elapsed() - frameDuration) / FrameDurationSmoothing;
 }
 
 // The cut is painted at once rather than at the next frame tick.
 void GLWidget::changeScene()
 {
     // Called from the event loop, between paints: the light and the texture
-    // binding need the window's context, and Qt 5 does not leave it current.
+    // binding need the window's context, which the toolkit does not leave
+    // current.
     makeCurrent();
     if (director.changeScene())
         update();

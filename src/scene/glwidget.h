@@ -4,20 +4,26 @@
 #include "scenedirector.h"
 #include "wallclock.h"
 
-#include <QGLWidget>
+#include <QElapsedTimer>
+#include <QOpenGLWindow>
 #include <QTimer>
 
 // The demo's one window: shows the scenes full-screen or in a window, paces
 // the frames, reports the frame rate and answers the keys. The timeline
-// follows the clock it is given, or the wall clock from construction.
-class GLWidget : public QGLWidget
+// follows the clock it is given, or without one the wall clock from
+// construction. It
+// draws straight into the window's multisampled back buffer, with no
+// framebuffer object between the scenes and the screen.
+class GLWidget : public QOpenGLWindow
 {
     Q_OBJECT
 
 public:
-    explicit GLWidget(QWidget *parent = nullptr);
-    explicit GLWidget(const Clock *clock, QWidget *parent = nullptr);
+    explicit GLWidget(QWindow *parent = nullptr);
+    explicit GLWidget(const Clock *clock, QWindow *parent = nullptr);
     ~GLWidget() override;
+
+    bool isFullScreen() const;
 
 protected:
     void timerEvent(QTimerEvent *event) override;
@@ -25,7 +31,6 @@ protected:
     void initializeGL() override;
     void resizeGL(int width, int height) override;
     void paintGL() override;
-    void glDraw() override;
 
 private slots:
     void changeScene();
@@ -37,6 +42,8 @@ private:
     qint64 cutLead() const;
     void writeFps();
     void toggleFullScreen();
+    QSize pixelSize(int width, int height) const;
+    void frameShown();
 
     WallClock wallClock;
     SceneDirector director;
@@ -46,6 +53,7 @@ private:
     unsigned int frames = 0;
     // How long a frame takes to reach the screen, in ms: a running mean.
     qint64 frameDuration = 0;
+    QElapsedTimer frameTime;
 };
 
 #endif // GLWIDGET_H

@@ -5,9 +5,7 @@
 #include "object.h"
 #include "plasma.h"
 
-#include <QGLContext>
 #include <QImage>
-#include <QPixmap>
 
 #include <GL/glu.h>
 
@@ -31,6 +29,11 @@ const double FieldOfView = 45.0;
 const float NearPlane = 0.1f;
 const double FarPlane = 100.0;
 const QColor ClearColor(Qt::black);
+// Multisampled drawing: 4 samples a pixel, as the toolkit gives for a plain
+// request of sample buffers.
+const int Samples = 4;
+const int DepthBits = 24;
+const int StencilBits = 8;
 
 const char *const CaptionPath = ":dialogs/%1.png";
 const int CaptionCount = 3;
@@ -129,6 +132,30 @@ void switchLightOn(const GLfloat ambient[4], const GLfloat diffuse[4], const GLf
     glEnable(GL_LIGHT1);
 }
 
+// A new texture, bound, holding the image with its rows bottom-up, so that
+// texture coordinate (0, 0) is the image's lower-left corner: the captions
+// are drawn upright on that. Linear filtering, with mipmaps that GL makes
+// again on every upload, so that the plasma stays smooth on distant cubes.
+GLuint bindTexture(const QImage &image)
+{
+    const QImage rgba = image.convertToFormat(QImage::Format_RGBA8888);
+    QImage bottomUp(rgba.size(), QImage::Format_RGBA8888);
+    for (int row = 0; row < rgba.height(); ++row)
+        std::copy_n(rgba.constScanLine(rgba.height() - 1 - row), rgba.bytesPerLine(),
+                    bottomUp.scanLine(row));
+
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glHint(GL_GENERATE_MIPMAP_HINT, GL_NICEST);
+    glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, GL_TRUE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, bottomUp.width(), bottomUp.height(), 0, GL_RGBA,
+                 GL_UNSIGNED_BYTE, bottomUp.constBits());
+    return texture;
+}
+
 template<std::size_t N> void spinCubes(Cube *const *cubes, const Spin (&spins)[N])
 {
     for (std::size_t i = 0; i < N; ++i)
@@ -145,9 +172,15 @@ SceneDirector::SceneDirector(QObject *owner, const Clock *clock)
         cube = new Cube(owner);
 }
 
-QGLFormat SceneDirector::glFormat()
+QSurfaceFormat SceneDirector::surfaceFormat()
 {
-    return QGLFormat(QGL::SampleBuffers);
+    QSurfaceFormat format;
+    format.setRenderableType(QSurfaceFormat::OpenGL);
+    format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
+    format.setDepthBufferSize(DepthBits);
+    format.setStencilBufferSize(StencilBits);
+    format.setSamples(Samples);
+    return format;
 }
 
 qint64 SceneDirector::length()
@@ -155,9 +188,8 @@ qint64 SceneDirector::length()
     return SceneEnds[SceneCount - 1];
 }
 
-void SceneDirector::initializeGL(QGLContext *glContext, QSize size)
+void SceneDirector::initializeGL(QSize size)
 {
-    context = glContext;
     plasma = new Plasma(PlasmaSize, PlasmaColors, owner);
 
     glClearColor(ClearColor.redF(), ClearColor.greenF(), ClearColor.blueF(), ClearColor.alphaF());
@@ -167,9 +199,10 @@ void SceneDirector::initializeGL(QGLContext *glContext, QSize size)
     setPerspective(size.width(), qMax(size.height(), 1));
     glEnable(GL_TEXTURE_2D);
 
-    plasmaTexture = context->bindTexture(*plasma->getImage(), GL_TEXTURE_2D, GL_RGBA);
+    plasmaTexture = bindTexture(*plasma->getImage());
     bindPictures();
     setUpCaption();
+    initialized = true;
 }
 
 void SceneDirector::resizeGL(int width, int height)
@@ -191,9 +224,8 @@ void SceneDirector::setPerspective(int width, int height)
 void SceneDirector::bindPictures()
 {
     for (int i = 0; i < CaptionCount; ++i)
-        textures[i] =
-            context->bindTexture(QPixmap(QString(CaptionPath).arg(i)), GL_TEXTURE_2D, GL_RGBA);
-    textures[CreditsTexture] = context->bindTexture(QPixmap(CreditsPath), GL_TEXTURE_2D, GL_RGBA);
+        textures[i] = bindTexture(QImage(QString(CaptionPath).arg(i)));
+    textures[CreditsTexture] = bindTexture(QImage(CreditsPath));
 }
 
 void SceneDirector::setUpCaption()
@@ -210,7 +242,7 @@ void SceneDirector::setUpCaption()
 // set-up before its first change.
 bool SceneDirector::changeDue(qint64 lead) const
 {
-    return context && !ended && clock->elapsed() + lead >= SceneEnds[scene];
+    return initialized && !ended && clock->elapsed() + lead >= SceneEnds[scene];
 }
 
 qint64 SceneDirector::msecsToChange(qint64 lead) const
@@ -267,7 +299,7 @@ void SceneDirector::enterSceneThree()
 {
     scene = 3;
     plasma->start(CreditsPlasmaInterval);
-    plasmaTexture = context->bindTexture(*plasma->getImage(), GL_TEXTURE_2D, GL_RGBA);
+    plasmaTexture = bindTexture(*plasma->getImage());
     placeCaption(dialog, textures, Credits);
     placeCubes(cubes, SceneThreeCubes);
     moveLight(LightAboveBehind);

@@ -1,15 +1,15 @@
 #ifndef SCENEDIRECTOR_H
 #define SCENEDIRECTOR_H
 
-#include <QGLFormat>
 #include <QSize>
+#include <QSurfaceFormat>
 #include <qopengl.h>
 
 class Clock;
 class Cube;
 class Object;
 class Plasma;
-class QGLContext;
+class QImage;
 class QObject;
 
 // The demo's timeline and its four scenes: places the objects and the light
@@ -27,14 +27,15 @@ public:
 
     SceneDirector(QObject *owner, const Clock *clock);
 
-    // The GL format the scenes are drawn with.
-    static QGLFormat glFormat();
+    // The GL format the scenes are drawn with: double-buffered RGB with a
+    // depth buffer, multisampled.
+    static QSurfaceFormat surfaceFormat();
     // The timeline's length in milliseconds: the last scene ends there.
     static qint64 length();
 
     // With the GL context current, before the first frame: the plasma, the
     // caption, the textures and the GL state that every frame relies on.
-    void initializeGL(QGLContext *context, QSize size);
+    void initializeGL(QSize size);
     void resizeGL(int width, int height);
 
     // True when the clock is within `lead` ms of the end of the current scene.
@@ -83,7 +84,7 @@ private:
 
     QObject *owner;
     const Clock *clock;
-    QGLContext *context = nullptr;
+    bool initialized = false;
     int scene = 0;
     bool ended = false;
     GLuint plasmaTexture = 0;

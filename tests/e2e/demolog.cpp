@@ -7,6 +7,7 @@
 #include <QTextStream>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -54,13 +55,13 @@ bool DemoLog::read(const QString &timesFile)
     }
     // The timeline counts from the start line, wherever it is.
     start = lines.isEmpty() ? 0.0 : lines.first().time;
-    for (const Line &line : qAsConst(lines)) {
+    for (const Line &line : std::as_const(lines)) {
         if (line.text == startLine) {
             start = line.time;
             break;
         }
     }
-    for (const Line &line : qAsConst(lines)) {
+    for (const Line &line : std::as_const(lines)) {
         const QRegularExpressionMatch match = fpsPattern.match(line.text);
         if (line.text == startLine) {
             ++startLines;

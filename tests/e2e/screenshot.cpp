@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 Screenshot::Screenshot(const QString &path)
     : image(QImage(path).convertToFormat(QImage::Format_RGB32))
@@ -84,7 +85,7 @@ int Screenshot::commonColours(const Test &test, int levels, double minShare) con
         }
     }
     int common = 0;
-    for (const int count : qAsConst(counts))
+    for (const int count : std::as_const(counts))
         common += count >= minShare * total ? 1 : 0;
     return common;
 }

@@ -3,9 +3,8 @@
 #include <GL/glu.h>
 #include <QDir>
 #include <QFileInfo>
-#include <QGLWidget>
-#include <QOpenGLContext>
 #include <QRegularExpression>
+#include <QTransform>
 
 #include <cstring>
 
@@ -14,26 +13,19 @@ const char FailureDirectory[] = "failures";
 // A new window's first show can take seconds on a busy machine.
 const int ExposeDeadline = 30000;
 
-QGLFormat plainFormat()
+const int DepthBits = 24;
+
+// The fixture draws into the back buffer and reads it back: a plain window,
+// which nothing paints or swaps when it is exposed.
+QSurfaceFormat plainFormat()
 {
-    QGLFormat format;
-    format.setDoubleBuffer(true);
-    format.setDepth(true);
-    format.setSampleBuffers(false);
+    QSurfaceFormat format;
+    format.setRenderableType(QSurfaceFormat::OpenGL);
+    format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
+    format.setDepthBufferSize(DepthBits);
+    format.setSamples(0);
     return format;
 }
-
-// The fixture draws into the back buffer and reads it back: the toolkit must
-// not swap it away when the window is exposed.
-class FixtureWidget : public QGLWidget
-{
-public:
-    FixtureWidget()
-        : QGLWidget(plainFormat())
-    {
-        setAutoBufferSwap(false);
-    }
-};
 
 QString channelText(const QColor &colour)
 {
@@ -46,17 +38,19 @@ QString channelText(const QColor &colour)
 } // namespace
 
 GLFixture::GLFixture(QSize size)
-    : glWidget(new FixtureWidget)
 {
-    glWidget->setWindowTitle(QStringLiteral("GL test fixture"));
-    glWidget->resize(size);
-    glWidget->show();
-    if (!QTest::qWaitForWindowExposed(glWidget.get(), ExposeDeadline))
+    window.setSurfaceType(QSurface::OpenGLSurface);
+    window.setFormat(plainFormat());
+    window.setTitle(QStringLiteral("GL test fixture"));
+    window.resize(size);
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window, ExposeDeadline))
         qFatal("GLFixture: the GL window was never exposed");
-    if (glWidget->size() != size)
+    if (window.size() != size)
         qFatal("GLFixture: asked for %dx%d, the window is %dx%d", size.width(), size.height(),
-               glWidget->width(), glWidget->height());
-    if (!glWidget->isValid() || !glWidget->context()->isValid())
+               window.width(), window.height());
+    context.setFormat(window.requestedFormat());
+    if (!context.create() || !context.isValid())
         qFatal("GLFixture: no valid GL context");
     makeCurrent();
     const GLubyte *renderer = glGetString(GL_RENDERER);
@@ -68,21 +62,19 @@ GLFixture::GLFixture(QSize size)
     resetState();
 }
 
-GLFixture::~GLFixture() = default;
-
-QGLWidget *GLFixture::widget() const
+GLFixture::~GLFixture()
 {
-    return glWidget.get();
+    context.doneCurrent();
 }
 
 QSize GLFixture::size() const
 {
-    return glWidget->size();
+    return window.size();
 }
 
 void GLFixture::makeCurrent()
 {
-    glWidget->makeCurrent();
+    context.makeCurrent(&window);
     if (!QOpenGLContext::currentContext())
         qFatal("GLFixture: makeCurrent left no current context");
 }
@@ -145,7 +137,7 @@ QImage GLFixture::grabColourBuffer(QSize size)
     glFinish();
     glReadPixels(0, 0, size.width(), size.height(), GL_RGBA, GL_UNSIGNED_BYTE, image.bits());
     // GL's rows run bottom to top.
-    return image.mirrored().convertToFormat(QImage::Format_ARGB32);
+    return image.transformed(QTransform::fromScale(1, -1)).convertToFormat(QImage::Format_ARGB32);
 }
 
 QColor GLFixture::pixel(int x, int y)

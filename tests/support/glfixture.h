@@ -11,13 +11,12 @@
 #include <QtTest>
 #include <qopengl.h>
 
-#include <memory>
+#include <QOpenGLContext>
+#include <QWindow>
 
-class QGLWidget;
-
-// A real GL context for tests: a shown QGLWidget of a known size (double
-// buffered, depth buffer, no multisampling, no automatic buffer swap), made
-// current by the constructor. When no valid context comes up the test
+// A real GL context for tests: a shown window of a known size (double
+// buffered, depth buffer, no multisampling, never swapped), made current by
+// the constructor. When no valid context comes up the test
 // program aborts with qFatal: a GL test never passes or skips without GL.
 //
 // The static helpers work on whatever context is current, so they serve a
@@ -37,7 +36,6 @@ public:
     explicit GLFixture(QSize size = QSize(64, 64));
     ~GLFixture();
 
-    QGLWidget *widget() const;
     QSize size() const;
     void makeCurrent();
 
@@ -92,7 +90,8 @@ public:
     static QMatrix4x4 modelviewMatrix();
 
 private:
-    std::unique_ptr<QGLWidget> glWidget;
+    QWindow window;
+    QOpenGLContext context;
 };
 
 // Fails the test with the pixel found and the path of the saved frame.

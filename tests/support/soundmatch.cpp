@@ -85,7 +85,7 @@ SoundMatch::Match SoundMatch::find(double recordingSeconds, double referenceFrom
     Match match;
     const int start = int(recordingSeconds * sampleRate);
     const int first = std::max(0, int(referenceFrom * sampleRate));
-    const int last = std::min(int(referenceTo * sampleRate), reference.size() - stretchLength);
+    const int last = std::min(int(referenceTo * sampleRate), int(reference.size()) - stretchLength);
     if (start < 0 || start + stretchLength > recording.size() || last < first)
         return match;
 
