@@ -67,6 +67,23 @@ AVFrame *wrap(const QImage &image)
     return frame;
 }
 
+// The encoder's preferred sample format, the first it lists. FFmpeg 7.1 asks
+// for the list through a call and FFmpeg 9 has only that.
+AVSampleFormat preferredSampleFormat(const AVCodec *codec)
+{
+#if LIBAVCODEC_VERSION_INT >= AV_VERSION_INT(61, 13, 100)
+    const void *formats = nullptr;
+    int count = 0;
+    if (avcodec_get_supported_config(nullptr, codec, AV_CODEC_CONFIG_SAMPLE_FORMAT, 0, &formats,
+                                     &count) < 0 ||
+        count == 0)
+        return AV_SAMPLE_FMT_NONE;
+    return static_cast<const AVSampleFormat *>(formats)[0];
+#else
+    return codec->sample_fmts ? codec->sample_fmts[0] : AV_SAMPLE_FMT_NONE;
+#endif
+}
+
 } // namespace
 
 // H.264 in 4:2:0 with AAC and the index at the front plays in browsers and on
@@ -304,7 +321,7 @@ bool VideoEncoder::openAudio(QString *error)
     if (!codec)
         return fail(error, QStringLiteral("this FFmpeg has no %1 encoder").arg(recipe->audioCodec));
     audio = avcodec_alloc_context3(codec);
-    audio->sample_fmt = codec->sample_fmts[0];
+    audio->sample_fmt = preferredSampleFormat(codec);
     audio->sample_rate = SampleRate;
     av_channel_layout_copy(&audio->ch_layout, &Mono);
     audio->bit_rate = recipe->audioBitRate;
