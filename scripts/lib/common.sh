@@ -5,20 +5,42 @@
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 BUILD_DIR=${BUILD_DIR:-$ROOT/build}
 
-# What building, running and testing the demo need on Debian 12.
+# The toolkit each Debian release builds with: Qt 5 on Debian 12, which has
+# no Phonon for Qt 6; Qt 6 from Debian 13 on. PLOK_QT_VERSION=5 or 6 chooses.
+# Testing has no VERSION_ID.
+debian_release() {
+    (. /etc/os-release && echo "${VERSION_ID:-testing}")
+}
+if [ -z "${PLOK_QT_VERSION:-}" ]; then
+    case $(debian_release) in
+        11 | 12) PLOK_QT_VERSION=5 ;;
+        *) PLOK_QT_VERSION=6 ;;
+    esac
+fi
+
+# What building, running and testing the demo need.
 BUILD_PACKAGES=(
     cmake g++ make
-    qtbase5-dev libqt5opengl5-dev
     libgl1-mesa-dev libglu1-mesa-dev
     libbenchmark-dev libfftw3-dev
     pkg-config libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev
 )
 # The Phonon dev package alone pulls in the empty back end, which conflicts
-# with the real one: these three go in together.
-SOUND_PACKAGES=(
-    libphonon4qt5-dev phonon4qt5 phonon4qt5-backend-gstreamer
-    gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-pulseaudio
-)
+# with the real one: the dev package, the metapackage and the back end go in
+# together. Qt 5 plays through GStreamer, whose back end Debian 12 knows best;
+# Qt 6 through VLC, the one back end Debian keeps for it.
+if [ "$PLOK_QT_VERSION" = 5 ]; then
+    BUILD_PACKAGES+=(qtbase5-dev)
+    SOUND_BACKEND=phonon4qt5-backend-gstreamer
+    SOUND_PACKAGES=(
+        libphonon4qt5-dev phonon4qt5 "$SOUND_BACKEND"
+        gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-pulseaudio
+    )
+else
+    BUILD_PACKAGES+=(qt6-base-dev)
+    SOUND_BACKEND=phonon4qt6-backend-vlc
+    SOUND_PACKAGES=(libphonon4qt6-dev phonon4qt6 "$SOUND_BACKEND")
+fi
 RUN_PACKAGES=(libgl1-mesa-dri xvfb xauth openbox x11-utils imagemagick)
 # A private sound server and its command-line clients (pactl, parecord, paplay).
 SOUND_SERVER_PACKAGES=(pulseaudio pulseaudio-utils)
@@ -86,6 +108,7 @@ ensure_packages() {
 
 build_project() {
     cmake -S "$ROOT" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" \
+        -DPLOK_QT_VERSION="$PLOK_QT_VERSION" \
         "$@" >&2
     cmake --build "$BUILD_DIR" -j "$(nproc)" >&2
 }

@@ -68,10 +68,12 @@ expect "$([ "$listed" = "$wanted" ] && echo true)" "the package holds exactly th
 
 depends=$(dpkg-deb --field "$deb" Depends)
 printf 'Depends: %s\n' "$depends"
-for needed in phonon4qt5-backend-gstreamer gstreamer1.0-plugins-good libgl1-mesa-dri \
-    libqt5opengl5; do
+for needed in "$SOUND_BACKEND" libgl1-mesa-dri "libqt${PLOK_QT_VERSION}gui"; do
     expect "$([[ ", $depends" == *", $needed"* ]] && echo true)" "it depends on $needed"
 done
+recommends=$(dpkg-deb --field "$deb" Recommends)
+expect "$([[ "$recommends" == *wayland* ]] && echo true)" \
+    "it recommends the toolkit's Wayland platform" "${recommends:-nothing}"
 if [ "$WITH_CAPTURE" = 1 ]; then
     expect "$([[ "$depends" == *libavformat* ]] && echo true)" \
         "it depends on FFmpeg's libraries through plok-capture"

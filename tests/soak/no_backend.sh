@@ -15,7 +15,8 @@ source "$(dirname "$0")/soak.sh" "$1" "$2"
 # have a back end.
 export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0
 
-BACKENDS=$(dpkg -L phonon4qt5-backend-gstreamer 2>/dev/null | grep '/phonon4qt5_backend$' | head -n 1)
+BACKENDS=$(dpkg -L "$SOUND_BACKEND" 2>/dev/null | grep "/phonon4qt${PLOK_QT_VERSION}_backend\$" |
+    head -n 1)
 export PULSE_SERVER="unix:$OUT/no-sound-server"
 
 # unshare needs root or unprivileged user namespaces.
