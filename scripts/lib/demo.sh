@@ -186,10 +186,11 @@ screenshot_at() {
 screenshot_pair_at() {
     (
         await eval "timeline_reached $1 && painted_since $DEMO_ZERO_US 1" || exit
+        import -window root "$2"
+        # The frames count from when the first shot is in: while the X
+        # server copies the screen out, the demo's buffer swaps wait for it.
         first_us=$(now_us)
-        import -window root "$2" &
         await eval "painted_since $first_us $4 || timeline_reached $5" && import -window root "$3"
-        wait
     ) &
     DEMO_SHOT_PIDS+=($!)
 }
