@@ -40,7 +40,7 @@ probe() {
 
 # The mean brightness of video frame N, 0 to 1.
 frame_brightness() {
-    ffmpeg -v error -i "$1" -vf "select=eq(n\,$2)" -vsync 0 -frames:v 1 -y "$OUT/frame-$2.png"
+    ffmpeg -v error -i "$1" -vf "select=eq(n\,$2)" -fps_mode passthrough -frames:v 1 -y "$OUT/frame-$2.png"
     convert "$OUT/frame-$2.png" -colorspace Gray -format '%[fx:mean]' info:
 }
 
