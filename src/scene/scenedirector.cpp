@@ -20,6 +20,7 @@ const qint64 SceneEnds[] = { 7000, 14500, 22000, 45000 };
 const int SceneCount = 4;
 // The light comes on with the three-cube scene and stays on.
 const int LitFrom = 2;
+const int WarmUpSize = 64;
 
 const QSize PlasmaSize(256, 256);
 const int PlasmaColors = 256;
@@ -373,6 +374,11 @@ void SceneDirector::paintScene(int shown)
 // the later scenes light is lit only for the while.
 void SceneDirector::warmUp()
 {
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    glViewport(0, 0, WarmUpSize, WarmUpSize);
+    glScissor(0, 0, WarmUpSize, WarmUpSize);
+    glEnable(GL_SCISSOR_TEST);
     for (int shown = 0; shown < SceneCount; ++shown) {
         if (shown == LitFrom) {
             switchLightOn(LightAmbient, LightDiffuse, LightAboveAhead);
@@ -385,6 +391,8 @@ void SceneDirector::warmUp()
     }
     glDisable(GL_LIGHT1);
     setCubesLit(false);
+    glDisable(GL_SCISSOR_TEST);
+    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
     glFinish();
 }
 
