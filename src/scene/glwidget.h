@@ -11,8 +11,7 @@
 // The demo's one window: shows the scenes full-screen or in a window, paces
 // the frames, reports the frame rate and answers the keys. The timeline
 // follows the clock it is given, or without one the wall clock from
-// construction. It
-// draws straight into the window's multisampled back buffer, with no
+// construction. It draws straight into the window's back buffer, with no
 // framebuffer object between the scenes and the screen.
 class GLWidget : public QOpenGLWindow
 {
