@@ -56,15 +56,24 @@ int main(int argc, char **argv)
     QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName("Plok");
 
-    auto *musicReader = new QThread;
-    Phonon::MediaObject *player = playSoundtrack(musicReader);
-
-    SoundtrackClock clock(player);
+    SoundtrackClock clock;
     GLWidget widget(&clock);
+    auto *musicReader = new QThread;
+    Phonon::MediaObject *player = nullptr;
+    // The sound back end takes from 30 ms (GStreamer) to 300 ms (VLC) to
+    // start: it starts once the first frame is on the screen, and the
+    // timeline waits for the music.
+    QMetaObject::Connection firstFrame;
+    firstFrame = QObject::connect(&widget, &QOpenGLWindow::frameSwapped, [&] {
+        QObject::disconnect(firstFrame);
+        player = playSoundtrack(musicReader);
+        clock.follow(player);
+    });
     widget.resize(NormalSize);
     widget.showFullScreen();
 
     const int status = app.exec();
-    stopSoundtrack(player, musicReader);
+    if (player)
+        stopSoundtrack(player, musicReader);
     return status;
 }

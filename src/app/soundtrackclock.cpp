@@ -2,16 +2,20 @@
 
 #include <phonon/MediaObject>
 
-SoundtrackClock::SoundtrackClock(const Phonon::MediaObject *player)
-    : player(player)
+SoundtrackClock::SoundtrackClock()
 {
     wall.start();
+}
+
+void SoundtrackClock::follow(const Phonon::MediaObject *player)
+{
+    this->player = player;
 }
 
 qint64 SoundtrackClock::elapsed() const
 {
     const qint64 now = wall.elapsed();
-    if (player->state() == Phonon::PlayingState) {
+    if (player && player->state() == Phonon::PlayingState) {
         const qint64 position = player->currentTime();
         if (position > heard) {
             heard = position;

@@ -10,19 +10,22 @@ class MediaObject;
 }
 
 // The soundtrack's own position, so that the scene cuts land on the music.
-// Between readings, and while the music is not playing (no sound server, no
-// back end, an error, a stall), the wall clock carries the time on from the
-// last position heard, or from the clock's construction before any. The
-// time never goes back: when the music is behind, the timeline waits for it.
+// Between readings, and while the music is not playing (not started yet, no
+// sound server, no back end, an error, a stall), the wall clock carries the
+// time on from the last position heard, or from the clock's construction
+// before any. The time never goes back: when the music is behind, the
+// timeline waits for it.
 class SoundtrackClock : public Clock
 {
 public:
-    explicit SoundtrackClock(const Phonon::MediaObject *player);
+    SoundtrackClock();
 
+    // From now on the clock follows this player's position.
+    void follow(const Phonon::MediaObject *player);
     qint64 elapsed() const override;
 
 private:
-    const Phonon::MediaObject *player;
+    const Phonon::MediaObject *player = nullptr;
     QElapsedTimer wall;
     mutable qint64 heard = -1;
     mutable qint64 heardAt = 0;

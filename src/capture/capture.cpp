@@ -55,6 +55,7 @@ int Capture::run()
         return fail(error, status);
     director.initializeGL(options.size);
     director.resizeGL(options.size.width(), options.size.height());
+    director.prepareLaterScenes();
     if (!openSink())
         return fail(error, 1);
 

@@ -83,7 +83,7 @@ void Cube::draw()
 // Leaves `texture` bound and holding the plasma's image, GL_LIGHTING as
 // `lighting` and the normal (-1, 0, 0) current; GL_TEXTURE_2D, colour, depth
 // test and colour material untouched. Shows the texture only if the caller
-// has texturing on.
+// has texturing on. Without a plasma, shows what the texture already holds.
 void Cube::drawTextured(GLuint texture, Plasma *plasma)
 {
     glPushMatrix();
@@ -94,7 +94,8 @@ void Cube::drawTextured(GLuint texture, Plasma *plasma)
 
     glTranslatef(x, y, z);
     glRotatef(angle, axisX, axisY, axisZ);
-    uploadPlasma(plasma);
+    if (plasma)
+        uploadPlasma(plasma);
 
     glBegin(GL_QUADS);
     for (const TexturedFace &face : TexturedFaces) {

@@ -111,7 +111,6 @@ void GLWidget::toggleFullScreen()
 void GLWidget::initializeGL()
 {
     director.initializeGL(pixelSize(width(), height()));
-    director.warmUp();
 }
 
 void GLWidget::resizeGL(int width, int height)
@@ -137,10 +136,14 @@ void GLWidget::paintGL()
 }
 
 // The painting and the buffer swap, where the frame is rasterised and sent
-// to the screen.
+// to the screen. What the first frame does not need waits until it is shown.
 void GLWidget::frameShown()
 {
     frameDuration += (frameTime.elapsed() - frameDuration) / FrameDurationSmoothing;
+    if (!director.laterScenesPrepared()) {
+        makeCurrent();
+        director.prepareLaterScenes();
+    }
 }
 
 // The cut is painted at once rather than at the next frame tick.

@@ -38,6 +38,7 @@ const int StencilBits = 8;
 
 const char *const CaptionPath = ":dialogs/%1.png";
 const int CaptionCount = 3;
+const int FirstCaption = 0;
 const char *const CreditsPath = ":dialogs/credits.png";
 const int CreditsTexture = 3;
 
@@ -133,27 +134,49 @@ void switchLightOn(const GLfloat ambient[4], const GLfloat diffuse[4], const GLf
     glEnable(GL_LIGHT1);
 }
 
-// A new texture, bound, holding the image with its rows bottom-up, so that
+QString captionPath(int index)
+{
+    return QString(CaptionPath).arg(index);
+}
+
+enum class Mipmaps { Generated, None };
+
+// Linear filtering of the bound texture, with mipmaps that GL makes again on
+// every upload, so that the plasma stays smooth on distant cubes; or without,
+// where the texture is never drawn smaller than its image and mipmaps would
+// be neither read nor worth their making.
+void filterLinearly(Mipmaps mipmaps)
+{
+    const bool generated = mipmaps == Mipmaps::Generated;
+    glHint(GL_GENERATE_MIPMAP_HINT, GL_NICEST);
+    glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, generated ? GL_TRUE : GL_FALSE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER,
+                    generated ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+}
+
+// Specifies the bound texture as the image with its rows bottom-up, so that
 // texture coordinate (0, 0) is the image's lower-left corner: the captions
-// are drawn upright on that. Linear filtering, with mipmaps that GL makes
-// again on every upload, so that the plasma stays smooth on distant cubes.
-GLuint bindTexture(const QImage &image)
+// are drawn upright on that.
+void uploadBottomUp(const QImage &image)
 {
     const QImage rgba = image.convertToFormat(QImage::Format_RGBA8888);
     QImage bottomUp(rgba.size(), QImage::Format_RGBA8888);
     for (int row = 0; row < rgba.height(); ++row)
         std::copy_n(rgba.constScanLine(rgba.height() - 1 - row), rgba.bytesPerLine(),
                     bottomUp.scanLine(row));
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, bottomUp.width(), bottomUp.height(), 0, GL_RGBA,
+                 GL_UNSIGNED_BYTE, bottomUp.constBits());
+}
 
+// A new texture, bound, holding the image.
+GLuint bindTexture(const QImage &image, Mipmaps mipmaps = Mipmaps::Generated)
+{
     GLuint texture = 0;
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
-    glHint(GL_GENERATE_MIPMAP_HINT, GL_NICEST);
-    glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, GL_TRUE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, bottomUp.width(), bottomUp.height(), 0, GL_RGBA,
-                 GL_UNSIGNED_BYTE, bottomUp.constBits());
+    filterLinearly(mipmaps);
+    uploadBottomUp(image);
     return texture;
 }
 
@@ -200,10 +223,24 @@ void SceneDirector::initializeGL(QSize size)
     setPerspective(size.width(), qMax(size.height(), 1));
     glEnable(GL_TEXTURE_2D);
 
-    plasmaTexture = bindTexture(*plasma->getImage());
-    bindPictures();
+    plasmaTexture = bindTexture(*plasma->getImage(), Mipmaps::None);
+    textures[FirstCaption] = bindTexture(QImage(captionPath(FirstCaption)), Mipmaps::None);
     setUpCaption();
-    initialized = true;
+}
+
+// The first caption is drawn larger than its picture in any window taller
+// than 424 pixels, and its mipmaps, for smaller ones, come after the first
+// frame: llvmpipe takes 50 ms to make the first mipmaps of a run.
+void SceneDirector::prepareLaterScenes()
+{
+    glBindTexture(GL_TEXTURE_2D, textures[FirstCaption]);
+    filterLinearly(Mipmaps::Generated);
+    uploadBottomUp(QImage(captionPath(FirstCaption)));
+    for (int i = FirstCaption + 1; i < CaptionCount; ++i)
+        textures[i] = bindTexture(QImage(captionPath(i)));
+    textures[CreditsTexture] = bindTexture(QImage(CreditsPath));
+    warmUp();
+    prepared = true;
 }
 
 void SceneDirector::resizeGL(int width, int height)
@@ -222,28 +259,21 @@ void SceneDirector::setPerspective(int width, int height)
     glMatrixMode(GL_MODELVIEW);
 }
 
-void SceneDirector::bindPictures()
-{
-    for (int i = 0; i < CaptionCount; ++i)
-        textures[i] = bindTexture(QImage(QString(CaptionPath).arg(i)));
-    textures[CreditsTexture] = bindTexture(QImage(CreditsPath));
-}
-
 void SceneDirector::setUpCaption()
 {
     dialog = new Object(owner);
     dialog->setLighting(false);
     dialog->setTextureUsage(true);
-    dialog->setTextureId(textures[0]);
+    dialog->setTextureId(textures[FirstCaption]);
     dialog->translate(FirstCaptionPosition.x, FirstCaptionPosition.y, FirstCaptionPosition.z);
     dialog->rotate(FirstCaptionTilt, ViewAxis.x, ViewAxis.y, ViewAxis.z);
 }
 
-// The scenes are placed with GL calls, so the timeline waits for the GL
-// set-up before its first change.
+// The later scenes show pictures bound after the first frame, so the
+// timeline waits for them before its first change.
 bool SceneDirector::changeDue(qint64 lead) const
 {
-    return initialized && !ended && clock->elapsed() + lead >= SceneEnds[scene];
+    return prepared && !ended && clock->elapsed() + lead >= SceneEnds[scene];
 }
 
 qint64 SceneDirector::msecsToChange(qint64 lead) const
@@ -272,6 +302,11 @@ bool SceneDirector::changeScene()
 bool SceneDirector::finished() const
 {
     return ended;
+}
+
+bool SceneDirector::laterScenesPrepared() const
+{
+    return prepared;
 }
 
 bool SceneDirector::inLastScene() const
@@ -344,13 +379,14 @@ void SceneDirector::paint()
 
 void SceneDirector::paintScene(int shown)
 {
+    if (shown == 0) {
+        paintPlasmaScene();
+        return;
+    }
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
 
     switch (shown) {
-    case 0:
-        paintPlasma();
-        break;
     case 1:
         paintOneCube();
         break;
@@ -369,9 +405,9 @@ void SceneDirector::paintScene(int shown)
 // another order of the draws within a frame: llvmpipe compiles shaders then,
 // for 100 ms and more with an empty cache. So every scene's frame is drawn
 // here twice, the first after a frame of the scene before, each flushed as a
-// swap would, into the back buffer that the first frame clears; no cut then
-// waits for the driver. Where the objects stand plays no part in it; what
-// the later scenes light is lit only for the while.
+// swap would, into a corner of the back buffer that the next frame covers;
+// no cut then waits for the driver. Where the objects stand plays no part in
+// it; what the later scenes light is lit only for the while.
 void SceneDirector::warmUp()
 {
     GLint viewport[4] = {};
@@ -402,11 +438,25 @@ void SceneDirector::setCubesLit(bool lit)
         cube->setLighting(lit);
 }
 
+// The plasma covers every pixel and nothing in its scene reads depth: its
+// frame needs no clear.
+void SceneDirector::paintPlasmaScene()
+{
+    glLoadIdentity();
+    paintPlasma();
+    paintCaption();
+}
+
 // The plasma fills the target in a unit orthographic projection, whatever
-// its shape. It relies on the state kept between frames: texturing on,
-// lighting off, the current colour white.
+// its shape, over whatever was there: without the depth test, and without
+// multisampling, whose samples all take one colour where a quad covers whole
+// pixels. Either would cost a software renderer as much as the plasma. It
+// relies on the state kept between frames: texturing on, lighting off, the
+// current colour white.
 void SceneDirector::paintPlasma()
 {
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_MULTISAMPLE);
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
@@ -417,6 +467,7 @@ void SceneDirector::paintPlasma()
 
     glBindTexture(GL_TEXTURE_2D, plasmaTexture);
     Object::clampTextureToEdge();
+    filterPlasmaQuad();
     Object::uploadPlasma(plasma);
 
     glEnableClientState(GL_VERTEX_ARRAY);
@@ -431,6 +482,18 @@ void SceneDirector::paintPlasma()
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
+    glEnable(GL_MULTISAMPLE);
+    glEnable(GL_DEPTH_TEST);
+}
+
+// A target at least as large as the plasma's image only ever magnifies it,
+// and the mipmaps that a smaller one needs are neither made nor read.
+void SceneDirector::filterPlasmaQuad()
+{
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const bool minified = viewport[2] < PlasmaSize.width() || viewport[3] < PlasmaSize.height();
+    filterLinearly(minified ? Mipmaps::Generated : Mipmaps::None);
 }
 
 void SceneDirector::paintOneCube()
@@ -454,10 +517,16 @@ void SceneDirector::paintLitCubes()
     glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, DefaultDiffuse);
 }
 
+// The plasma's image changes between frames, not between cubes, so the first
+// cube's upload serves all four. Each upload of a texture that a draw of the
+// frame has used makes llvmpipe finish that draw first.
 void SceneDirector::paintTexturedCubes()
 {
-    for (Cube *cube : cubes)
-        cube->drawTextured(plasmaTexture, plasma);
+    Plasma *upload = plasma;
+    for (Cube *cube : cubes) {
+        cube->drawTextured(plasmaTexture, upload);
+        upload = nullptr;
+    }
 }
 
 // Drawn last in every scene: the caption's draw turns the depth test off, so

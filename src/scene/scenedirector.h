@@ -9,7 +9,6 @@ class Clock;
 class Cube;
 class Object;
 class Plasma;
-class QImage;
 class QObject;
 
 // The demo's timeline and its four scenes: places the objects and the light
@@ -34,8 +33,12 @@ public:
     static qint64 length();
 
     // With the GL context current, before the first frame: the plasma, the
-    // caption, the textures and the GL state that every frame relies on.
+    // first caption and the GL state that every frame relies on.
     void initializeGL(QSize size);
+    // With the GL context current, after the first frame: the pictures of the
+    // later scenes, and every scene drawn unseen, so that the driver is ready
+    // for it at the cuts. The timeline waits for it.
+    void prepareLaterScenes();
     void resizeGL(int width, int height);
 
     // True when the clock is within `lead` ms of the end of the current scene.
@@ -46,15 +49,13 @@ public:
     // GL calls: the context must be current.
     bool changeScene();
     bool finished() const;
+    bool laterScenesPrepared() const;
     // In the last scene, whose end shows no new picture: the demo ends.
     bool inLastScene() const;
 
     // One frame's animation: the cubes turn, the credits rise.
     void step();
     void paint();
-    // After initializeGL, before the first frame: draws every scene unseen,
-    // so that the driver is ready for it at the cuts.
-    void warmUp();
 
     // Renders the plasma's colour cycle at the clock's time, from a fixed
     // start, instead of leaving it to the plasma's own timer and the wall
@@ -65,8 +66,8 @@ private:
     friend struct TestAccess;
 
     void setPerspective(int width, int height);
-    void bindPictures();
     void setUpCaption();
+    void warmUp();
 
     void enterSceneOne();
     void enterSceneTwo();
@@ -76,7 +77,9 @@ private:
     void moveLight(const GLfloat position[4]);
 
     void paintScene(int shown);
+    void paintPlasmaScene();
     void paintPlasma();
+    void filterPlasmaQuad();
     void paintOneCube();
     void paintLitCubes();
     void paintTexturedCubes();
@@ -84,7 +87,7 @@ private:
 
     QObject *owner;
     const Clock *clock;
-    bool initialized = false;
+    bool prepared = false;
     int scene = 0;
     bool ended = false;
     GLuint plasmaTexture = 0;

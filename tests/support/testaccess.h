@@ -39,6 +39,10 @@ struct TestAccess
     static Plasma *plasma(const GLWidget &widget) { return widget.director.plasma; }
     static Cube *cube(const GLWidget &widget, int i) { return widget.director.cubes[i]; }
     static Object *dialog(const GLWidget &widget) { return widget.director.dialog; }
+    static bool laterScenesPrepared(const GLWidget &widget)
+    {
+        return widget.director.laterScenesPrepared();
+    }
     // The GL callbacks, for a frame or a resize drawn on demand; the caller
     // makes the widget's context current.
     static void paintGL(GLWidget &widget) { widget.paintGL(); }
