@@ -280,6 +280,7 @@ void TestGLWidget::advanceTo(int scene)
 void TestGLWidget::verifyStateBetweenFrames(bool light1)
 {
     QVERIFY(!GLFixture::isEnabled(GL_BLEND));
+    QVERIFY(!GLFixture::isEnabled(GL_ALPHA_TEST));
     QVERIFY(!GLFixture::isEnabled(GL_LIGHTING));
     QCOMPARE(GLFixture::isEnabled(GL_LIGHT1), light1);
     QVERIFY(GLFixture::isEnabled(GL_TEXTURE_2D));

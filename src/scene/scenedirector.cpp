@@ -531,15 +531,20 @@ void SceneDirector::paintTexturedCubes()
 
 // Drawn last in every scene: the caption's draw turns the depth test off, so
 // it lies over everything, and its transparent ground lets the scene through.
-// It blends into the picture's colours but leaves its alpha at 1: where the
-// window has an alpha channel, the compositor shows nothing through it.
+// Most of a caption's quad is that ground, which blending would leave as it
+// was: the alpha test drops it before the renderer blends. The caption blends
+// into the picture's colours but leaves its alpha at 1: where the window has
+// an alpha channel, the compositor shows nothing through it.
 void SceneDirector::paintCaption()
 {
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_ALPHA_TEST);
+    glAlphaFunc(GL_GREATER, 0);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
     dialog->draw();
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glDisable(GL_ALPHA_TEST);
     glDisable(GL_BLEND);
 }
 
