@@ -9,7 +9,8 @@
 #include <QImage>
 #include <QVector3D>
 
-// Read-only views of the scene classes' private state for the tests.
+// Views of the scene classes' private state for the tests, and the single
+// draws of a scene for the tests and the frame-cost benchmark.
 struct TestAccess
 {
     static const QVector<QColor> &palette(const Plasma &plasma) { return plasma.palette; }
@@ -50,6 +51,12 @@ struct TestAccess
     {
         widget.resizeGL(width, height);
     }
+
+    static int scene(const SceneDirector &director) { return director.scene; }
+    static void paintPlasma(SceneDirector &director) { director.paintPlasma(); }
+    static void paintOneCube(SceneDirector &director) { director.paintOneCube(); }
+    static void paintLitCubes(SceneDirector &director) { director.paintLitCubes(); }
+    static void paintTexturedCubes(SceneDirector &director) { director.paintTexturedCubes(); }
 };
 
 #endif // TESTACCESS_H
