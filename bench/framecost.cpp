@@ -69,8 +69,7 @@ const std::vector<Step> Steps = {
           glLoadIdentity();
           TestAccess::paintPlasma(d);
       } },
-    { "scene0", 0, "+ caption over it: the frame as shown",
-      [](SceneDirector &d) { d.paint(); } },
+    { "scene0", 0, "+ caption over it: the frame as shown", [](SceneDirector &d) { d.paint(); } },
     { "clear1", 1, "clear colour and depth, swap", clear },
     { "cube", 1, "+ one flat-coloured cube", clearAnd(TestAccess::paintOneCube) },
     { "scene1", 1, "+ caption: the frame as shown", [](SceneDirector &d) { d.paint(); } },
