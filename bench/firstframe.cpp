@@ -1,9 +1,13 @@
 // Preloaded into the demo by scripts/bench (LD_PRELOAD): notes when the
-// first frame reaches the screen, which the demo itself does not log. At
-// the first buffer swap it writes one line to the file named by
-// PLOK_FIRST_FRAME_FILE: the wall-clock time in microseconds since the epoch
-// right after the swap, then the GL renderer and version strings, separated
-// by tabs. Every call is handed on to the real glXSwapBuffers.
+// first frame reaches the screen, and the longest wait between frames once
+// the first second is over, which the demo itself does not log. At the first
+// buffer swap it writes one line to the file named by PLOK_FIRST_FRAME_FILE:
+// the wall-clock time in microseconds since the epoch right after the swap,
+// then the GL renderer and version strings, separated by tabs. At exit it
+// adds a line "longest", the longest time between two swaps of which the
+// first came a second or more after the first frame, and the wall-clock
+// time of the second, in microseconds. Every call is handed on to the real
+// glXSwapBuffers.
 
 #include <GL/gl.h>
 #include <GL/glx.h>
@@ -17,6 +21,8 @@
 namespace {
 using SwapBuffers = void (*)(Display *, GLXDrawable);
 
+const long long FirstSecond = 1000000;
+
 long long wallClockMicroseconds()
 {
     timespec now {};
@@ -29,6 +35,35 @@ const char *glString(GLenum name)
     const auto *text = reinterpret_cast<const char *>(glGetString(name));
     return text ? text : "unknown";
 }
+
+// The swaps, and at exit the longest wait between two after the first second.
+struct Swaps
+{
+    long long first = 0;
+    long long last = 0;
+    long long longest = 0;
+    long long longestEndedAt = 0;
+
+    void note(long long swappedAt)
+    {
+        if (last >= first + FirstSecond && swappedAt - last > longest) {
+            longest = swappedAt - last;
+            longestEndedAt = swappedAt;
+        }
+        last = swappedAt;
+    }
+
+    ~Swaps()
+    {
+        const char *path = std::getenv("PLOK_FIRST_FRAME_FILE");
+        if (!path || first == 0)
+            return;
+        if (FILE *file = std::fopen(path, "a")) {
+            std::fprintf(file, "longest\t%lld\t%lld\n", longest, longestEndedAt);
+            std::fclose(file);
+        }
+    }
+} swaps;
 
 void noteFirstFrame(long long swappedAt)
 {
@@ -50,8 +85,11 @@ extern "C" void glXSwapBuffers(Display *display, GLXDrawable drawable)
     static bool firstFrameNoted = false;
 
     realSwapBuffers(display, drawable);
+    const long long swappedAt = wallClockMicroseconds();
     if (!firstFrameNoted) {
         firstFrameNoted = true;
-        noteFirstFrame(wallClockMicroseconds());
+        swaps.first = swappedAt;
+        noteFirstFrame(swappedAt);
     }
+    swaps.note(swappedAt);
 }

@@ -3,14 +3,15 @@
 // whole process (llvmpipe's rasteriser threads included) is divided by the
 // frames drawn. Each scene is built up draw by draw from what the window
 // costs with nothing drawn, so that each line less the one before is the
-// cost of one draw. The last step, when everything is warm, is the bare
-// frame: the buffers cleared and swapped, nothing drawn.
+// cost of one draw. The cube scenes start from the bare frame: the buffers
+// cleared as the scenes clear them, and swapped.
 //
-// Each scene's steps are run three times over and each figure is the median
-// of its three: a shared machine's neighbours come and go within a run. Prints one
-// line per step, tab-separated: the step's name, CPU ms and wall ms per
-// frame, the scene, then what it draws. Run it where the demo runs, on the
-// same screen, with nothing else busy.
+// The whole timeline is run three times over, each time with new scenes, and
+// each figure is the median of its three: a shared machine's neighbours come
+// and go within a run. The bare frame's figure is the median of all its
+// measurements. Prints one line per step, tab-separated: the step's name, CPU
+// ms and wall ms per frame, the scene, then what it draws. Run it where the
+// demo runs, on the same screen, with nothing else busy.
 
 #include "clock.h"
 #include "scenedirector.h"
@@ -23,6 +24,7 @@
 #include <cstdio>
 #include <ctime>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -47,9 +49,11 @@ struct Step
     std::function<void(SceneDirector &)> paint;
 };
 
+const char *const BareFrame = "bare";
+
 void clear(SceneDirector &)
 {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    TestAccess::clearBuffers();
 }
 
 // A cube scene's clear and its objects without the caption.
@@ -62,6 +66,11 @@ std::function<void(SceneDirector &)> clearAnd(void (*objects)(SceneDirector &))
     };
 }
 
+void paintScene(SceneDirector &director)
+{
+    director.paint();
+}
+
 const std::vector<Step> Steps = {
     { "swap", 0, "swap alone, nothing drawn", [](SceneDirector &) {} },
     { "plasma", 0, "+ plasma: upload and full-window quad",
@@ -69,18 +78,17 @@ const std::vector<Step> Steps = {
           glLoadIdentity();
           TestAccess::paintPlasma(d);
       } },
-    { "scene0", 0, "+ caption over it: the frame as shown", [](SceneDirector &d) { d.paint(); } },
-    { "clear1", 1, "clear colour and depth, swap", clear },
+    { "scene0", 0, "+ caption over it: the frame as shown", paintScene },
+    { BareFrame, 1, "the bare frame: clear, swap", clear },
     { "cube", 1, "+ one flat-coloured cube", clearAnd(TestAccess::paintOneCube) },
-    { "scene1", 1, "+ caption: the frame as shown", [](SceneDirector &d) { d.paint(); } },
-    { "clear2", 2, "clear colour and depth, swap", clear },
+    { "scene1", 1, "+ caption: the frame as shown", paintScene },
+    { BareFrame, 2, "the bare frame: clear, swap", clear },
     { "litcubes", 2, "+ three lit cubes", clearAnd(TestAccess::paintLitCubes) },
-    { "scene2", 2, "+ caption: the frame as shown", [](SceneDirector &d) { d.paint(); } },
-    { "clear3", 3, "clear colour and depth, swap", clear },
+    { "scene2", 2, "+ caption: the frame as shown", paintScene },
+    { BareFrame, 3, "the bare frame: clear, swap", clear },
     { "texcubes", 3, "+ four plasma-textured cubes, one upload",
       clearAnd(TestAccess::paintTexturedCubes) },
-    { "scene3", 3, "+ credits: the frame as shown", [](SceneDirector &d) { d.paint(); } },
-    { "bare", 3, "the bare frame: clear colour and depth, swap", clear },
+    { "scene3", 3, "+ credits: the frame as shown", paintScene },
 };
 
 struct Cost
@@ -92,25 +100,6 @@ double median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
-}
-
-// The order the steps are run in: each scene's steps, in a row, Rounds times
-// over, the scenes in the timeline's order.
-std::vector<std::size_t> runOrder()
-{
-    std::vector<std::size_t> order;
-    std::size_t first = 0;
-    while (first < Steps.size()) {
-        std::size_t end = first;
-        while (end < Steps.size() && Steps[end].scene == Steps[first].scene)
-            ++end;
-        for (int round = 0; round < Rounds; ++round) {
-            for (std::size_t i = first; i < end; ++i)
-                order.push_back(i);
-        }
-        first = end;
-    }
-    return order;
 }
 
 double milliseconds(clockid_t clock)
@@ -125,19 +114,17 @@ class FrameCostWindow : public QOpenGLWindow
 public:
     FrameCostWindow()
         : QOpenGLWindow(NoPartialUpdate)
-        , director(this, &clock)
     {
         setFormat(SceneDirector::surfaceFormat());
         connect(this, &QOpenGLWindow::frameSwapped, this, &FrameCostWindow::nextFrame);
     }
 
 protected:
-    void initializeGL() override { director.initializeGL(size() * devicePixelRatio()); }
+    void initializeGL() override { newScenes(); }
 
     void resizeGL(int width, int height) override
     {
-        const qreal ratio = devicePixelRatio();
-        director.resizeGL(qRound(width * ratio), qRound(height * ratio));
+        director->resizeGL(qRound(width * devicePixelRatio()), qRound(height * devicePixelRatio()));
     }
 
     void paintGL() override
@@ -146,23 +133,28 @@ protected:
             cpuStart = milliseconds(CLOCK_PROCESS_CPUTIME_ID);
             wallStart = milliseconds(CLOCK_MONOTONIC);
         }
-        if (run < order.size()) {
-            director.step();
-            Steps[order[run]].paint(director);
-        }
+        director->step();
+        Steps[step].paint(*director);
     }
 
 private:
+    // The scenes of a round, made as the demo's window makes them; the
+    // round before goes with its owner.
+    void newScenes()
+    {
+        owner = std::make_unique<QObject>();
+        director = std::make_unique<SceneDirector>(owner.get(), &clock);
+        director->initializeGL(size() * devicePixelRatio());
+        director->prepareLaterScenes();
+    }
+
     void nextFrame()
     {
-        if (!director.laterScenesPrepared()) {
-            makeCurrent();
-            director.prepareLaterScenes();
-        } else if (++frame == SettlingFrames + CountedFrames) {
+        if (++frame == SettlingFrames + CountedFrames) {
             note();
             nextStep();
         }
-        if (run < order.size()) {
+        if (round < Rounds) {
             update();
         } else {
             report();
@@ -172,19 +164,23 @@ private:
 
     void note()
     {
-        Cost &cost = costs[order[run]];
-        cost.cpu.push_back((milliseconds(CLOCK_PROCESS_CPUTIME_ID) - cpuStart) / CountedFrames);
-        cost.wall.push_back((milliseconds(CLOCK_MONOTONIC) - wallStart) / CountedFrames);
+        costs[step].cpu.push_back((milliseconds(CLOCK_PROCESS_CPUTIME_ID) - cpuStart) /
+                                  CountedFrames);
+        costs[step].wall.push_back((milliseconds(CLOCK_MONOTONIC) - wallStart) / CountedFrames);
     }
 
     void nextStep()
     {
         frame = 0;
-        if (++run == order.size())
-            return;
         makeCurrent();
-        while (TestAccess::scene(director) < Steps[order[run]].scene)
-            director.changeScene();
+        if (++step == Steps.size()) {
+            step = 0;
+            if (++round < Rounds)
+                newScenes();
+            return;
+        }
+        while (TestAccess::scene(*director) < Steps[step].scene)
+            director->changeScene();
     }
 
     void report()
@@ -193,16 +189,25 @@ private:
         makeCurrent();
         glGetIntegerv(GL_SAMPLES, &samples);
         std::printf("# %dx%d pixels, %d samples\n", width(), height(), samples);
-        for (std::size_t i = 0; i < Steps.size(); ++i)
+        Cost bare;
+        for (std::size_t i = 0; i < Steps.size(); ++i) {
             std::printf("%s\t%.1f\t%.1f\t%d\t%s\n", Steps[i].name, median(costs[i].cpu),
                         median(costs[i].wall), Steps[i].scene, Steps[i].draws);
+            if (Steps[i].name == BareFrame) {
+                bare.cpu.insert(bare.cpu.end(), costs[i].cpu.begin(), costs[i].cpu.end());
+                bare.wall.insert(bare.wall.end(), costs[i].wall.begin(), costs[i].wall.end());
+            }
+        }
+        std::printf("%s\t%.1f\t%.1f\tall\tthe bare frame, all its measurements\n", BareFrame,
+                    median(bare.cpu), median(bare.wall));
     }
 
     StillClock clock;
-    SceneDirector director;
-    const std::vector<std::size_t> order = runOrder();
+    std::unique_ptr<QObject> owner;
+    std::unique_ptr<SceneDirector> director;
     std::vector<Cost> costs = std::vector<Cost>(Steps.size());
-    std::size_t run = 0;
+    int round = 0;
+    std::size_t step = 0;
     int frame = 0;
     double cpuStart = 0;
     double wallStart = 0;
