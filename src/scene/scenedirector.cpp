@@ -134,9 +134,27 @@ void switchLightOn(const GLfloat ambient[4], const GLfloat diffuse[4], const GLf
     glEnable(GL_LIGHT1);
 }
 
-QString captionPath(int index)
+// The image as GL takes it: RGBA bytes with the rows bottom-up, so that
+// texture coordinate (0, 0) is the image's lower-left corner. The captions
+// are drawn upright on that.
+QImage texels(const QImage &image)
 {
-    return QString(CaptionPath).arg(index);
+    const QImage rgba = image.convertToFormat(QImage::Format_RGBA8888);
+    QImage bottomUp(rgba.size(), QImage::Format_RGBA8888);
+    for (int row = 0; row < rgba.height(); ++row)
+        std::copy_n(rgba.constScanLine(rgba.height() - 1 - row), rgba.bytesPerLine(),
+                    bottomUp.scanLine(row));
+    return bottomUp;
+}
+
+// The three captions, then the credits, as texels.
+QVector<QImage> decodePictures()
+{
+    QVector<QImage> pictures;
+    for (int i = 0; i < CaptionCount; ++i)
+        pictures << texels(QImage(QString(CaptionPath).arg(i)));
+    pictures << texels(QImage(CreditsPath));
+    return pictures;
 }
 
 enum class Mipmaps { Generated, None };
@@ -155,28 +173,21 @@ void filterLinearly(Mipmaps mipmaps)
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
 }
 
-// Specifies the bound texture as the image with its rows bottom-up, so that
-// texture coordinate (0, 0) is the image's lower-left corner: the captions
-// are drawn upright on that.
-void uploadBottomUp(const QImage &image)
+// Specifies the bound texture as the texels.
+void upload(const QImage &texels)
 {
-    const QImage rgba = image.convertToFormat(QImage::Format_RGBA8888);
-    QImage bottomUp(rgba.size(), QImage::Format_RGBA8888);
-    for (int row = 0; row < rgba.height(); ++row)
-        std::copy_n(rgba.constScanLine(rgba.height() - 1 - row), rgba.bytesPerLine(),
-                    bottomUp.scanLine(row));
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, bottomUp.width(), bottomUp.height(), 0, GL_RGBA,
-                 GL_UNSIGNED_BYTE, bottomUp.constBits());
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, texels.width(), texels.height(), 0, GL_RGBA,
+                 GL_UNSIGNED_BYTE, texels.constBits());
 }
 
-// A new texture, bound, holding the image.
-GLuint bindTexture(const QImage &image, Mipmaps mipmaps = Mipmaps::Generated)
+// A new texture, bound, holding the texels.
+GLuint bindTexture(const QImage &texels, Mipmaps mipmaps = Mipmaps::Generated)
 {
     GLuint texture = 0;
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
     filterLinearly(mipmaps);
-    uploadBottomUp(image);
+    upload(texels);
     return texture;
 }
 
@@ -188,9 +199,11 @@ template<std::size_t N> void spinCubes(Cube *const *cubes, const Spin (&spins)[N
 
 } // namespace
 
+// The pictures are decoded beside the window's creation.
 SceneDirector::SceneDirector(QObject *owner, const Clock *clock)
     : owner(owner)
     , clock(clock)
+    , decodedPictures(std::async(std::launch::async, decodePictures))
 {
     for (Cube *&cube : cubes)
         cube = new Cube(owner);
@@ -223,8 +236,9 @@ void SceneDirector::initializeGL(QSize size)
     setPerspective(size.width(), qMax(size.height(), 1));
     glEnable(GL_TEXTURE_2D);
 
-    plasmaTexture = bindTexture(*plasma->getImage(), Mipmaps::None);
-    textures[FirstCaption] = bindTexture(QImage(captionPath(FirstCaption)), Mipmaps::None);
+    plasmaTexture = bindTexture(texels(*plasma->getImage()), Mipmaps::None);
+    pictures = decodedPictures.get();
+    textures[FirstCaption] = bindTexture(pictures[FirstCaption], Mipmaps::None);
     setUpCaption();
 }
 
@@ -235,10 +249,10 @@ void SceneDirector::prepareLaterScenes()
 {
     glBindTexture(GL_TEXTURE_2D, textures[FirstCaption]);
     filterLinearly(Mipmaps::Generated);
-    uploadBottomUp(QImage(captionPath(FirstCaption)));
-    for (int i = FirstCaption + 1; i < CaptionCount; ++i)
-        textures[i] = bindTexture(QImage(captionPath(i)));
-    textures[CreditsTexture] = bindTexture(QImage(CreditsPath));
+    upload(pictures[FirstCaption]);
+    for (int i = FirstCaption + 1; i < pictures.size(); ++i)
+        textures[i] = bindTexture(pictures[i]);
+    pictures.clear();
     warmUp();
     prepared = true;
 }
@@ -335,7 +349,7 @@ void SceneDirector::enterSceneThree()
 {
     scene = 3;
     plasma->start(CreditsPlasmaInterval);
-    plasmaTexture = bindTexture(*plasma->getImage());
+    plasmaTexture = bindTexture(texels(*plasma->getImage()));
     placeCaption(dialog, textures, Credits);
     placeCubes(cubes, SceneThreeCubes);
     moveLight(LightAboveBehind);

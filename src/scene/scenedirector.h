@@ -1,9 +1,13 @@
 #ifndef SCENEDIRECTOR_H
 #define SCENEDIRECTOR_H
 
+#include <QImage>
 #include <QSize>
 #include <QSurfaceFormat>
+#include <QVector>
 #include <qopengl.h>
+
+#include <future>
 
 class Clock;
 class Cube;
@@ -88,6 +92,9 @@ private:
 
     QObject *owner;
     const Clock *clock;
+    std::future<QVector<QImage>> decodedPictures;
+    // The captions and the credits until their textures are made.
+    QVector<QImage> pictures;
     bool prepared = false;
     int scene = 0;
     bool ended = false;
