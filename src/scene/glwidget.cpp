@@ -136,14 +136,21 @@ void GLWidget::paintGL()
 }
 
 // The painting and the buffer swap, where the frame is rasterised and sent
-// to the screen. What the first frame does not need waits until it is shown.
+// to the screen. What the first frame does not need waits until it is
+// shown, and behind whatever else waits for that (the soundtrack).
 void GLWidget::frameShown()
 {
     frameDuration += (frameTime.elapsed() - frameDuration) / FrameDurationSmoothing;
-    if (!director.laterScenesPrepared()) {
-        makeCurrent();
-        director.prepareLaterScenes();
-    }
+    if (!director.laterScenesPrepared())
+        QTimer::singleShot(0, this, &GLWidget::prepareLaterScenes);
+}
+
+void GLWidget::prepareLaterScenes()
+{
+    if (director.laterScenesPrepared())
+        return;
+    makeCurrent();
+    director.prepareLaterScenes();
 }
 
 // The cut is painted at once rather than at the next frame tick.

@@ -43,6 +43,7 @@ private:
     void toggleFullScreen();
     QSize pixelSize(int width, int height) const;
     void frameShown();
+    void prepareLaterScenes();
 
     WallClock wallClock;
     SceneDirector director;
