@@ -82,12 +82,10 @@ extern "C" void glXSwapBuffers(Display *display, GLXDrawable drawable)
 {
     static const auto realSwapBuffers =
         reinterpret_cast<SwapBuffers>(dlsym(RTLD_NEXT, "glXSwapBuffers"));
-    static bool firstFrameNoted = false;
 
     realSwapBuffers(display, drawable);
     const long long swappedAt = wallClockMicroseconds();
-    if (!firstFrameNoted) {
-        firstFrameNoted = true;
+    if (swaps.first == 0) {
         swaps.first = swappedAt;
         noteFirstFrame(swappedAt);
     }

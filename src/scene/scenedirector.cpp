@@ -166,7 +166,6 @@ enum class Mipmaps { Generated, None };
 void filterLinearly(Mipmaps mipmaps)
 {
     const bool generated = mipmaps == Mipmaps::Generated;
-    glHint(GL_GENERATE_MIPMAP_HINT, GL_NICEST);
     glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, generated ? GL_TRUE : GL_FALSE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER,
                     generated ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
@@ -235,6 +234,7 @@ void SceneDirector::initializeGL(QSize size)
     glEnable(GL_DEPTH_TEST);
     setPerspective(size.width(), qMax(size.height(), 1));
     glEnable(GL_TEXTURE_2D);
+    glHint(GL_GENERATE_MIPMAP_HINT, GL_NICEST);
 
     plasmaTexture = bindTexture(texels(*plasma->getImage()), Mipmaps::None);
     pictures = decodedPictures.get();
