@@ -13,9 +13,6 @@ namespace {
 
 using Spectrum = std::vector<std::complex<double>>;
 
-// The recorded stretch that is looked for: 2^18 samples, about 6 s.
-const int stretchLength = 1 << 18;
-
 // The spectrum of the samples, zero-padded to size.
 Spectrum spectrum(const float *samples, int count, int size)
 {
@@ -67,10 +64,11 @@ bool SoundMatch::writeWav(const QString &path, const QVector<float> &samples, in
 }
 
 SoundMatch::SoundMatch(const QVector<float> &reference, const QVector<float> &recording,
-                       int sampleRate)
+                       int sampleRate, int stretchLength)
     : reference(reference)
     , recording(recording)
     , sampleRate(sampleRate)
+    , stretchLength(stretchLength)
 {
 }
 

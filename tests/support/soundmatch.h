@@ -21,7 +21,9 @@ public:
     static QVector<float> readWav(const QString &path, int *sampleRate);
     static bool writeWav(const QString &path, const QVector<float> &samples, int sampleRate);
 
-    SoundMatch(const QVector<float> &reference, const QVector<float> &recording, int sampleRate);
+    // Stretches are stretchLength samples long; 2^18 is about 6 s at 44.1 kHz.
+    SoundMatch(const QVector<float> &reference, const QVector<float> &recording, int sampleRate,
+               int stretchLength = 1 << 18);
 
     // The stretch of the recording from recordingSeconds on, searched for in
     // the reference between referenceFrom and referenceTo (where the
@@ -36,6 +38,7 @@ private:
     const QVector<float> &reference;
     const QVector<float> &recording;
     int sampleRate;
+    int stretchLength;
 };
 
 #endif // SOUNDMATCH_H
