@@ -40,7 +40,7 @@ const char *const CaptionPath = ":dialogs/%1.png";
 const int CaptionCount = 3;
 const int FirstCaption = 0;
 const char *const CreditsPath = ":dialogs/credits.png";
-const int CreditsTexture = 3;
+const int CreditsTexture = CaptionCount; // the credits come after the captions
 
 struct Vector
 {
@@ -147,7 +147,7 @@ QImage texels(const QImage &image)
     return bottomUp;
 }
 
-// The three captions, then the credits, as texels.
+// The captions, then the credits, as texels: each at its texture's index.
 QVector<QImage> decodePictures()
 {
     QVector<QImage> pictures;
