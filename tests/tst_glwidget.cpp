@@ -95,6 +95,15 @@ GLint integer(GLenum name)
     return value;
 }
 
+// How many texture names the context holds, among the first few hundred.
+int liveTextures()
+{
+    int live = 0;
+    for (GLuint name = 1; name < 512; ++name)
+        live += glIsTexture(name);
+    return live;
+}
+
 // The factor 1 / tan(fovy / 2) of a 45 degree perspective.
 double focal()
 {
@@ -663,12 +672,15 @@ void TestGLWidget::sceneThreeEntry()
 {
     showWidget();
     advanceTo(2);
-    const GLuint firstPlasmaTexture = TestAccess::plasmaTexture(*widget);
+    const int texturesBefore = liveTextures();
     advanceTo(3);
 
+    // The plasma's texture is made anew, with mipmaps for the distant cubes;
+    // the one it replaces is deleted.
     const GLuint plasmaTexture = TestAccess::plasmaTexture(*widget);
-    QVERIFY(plasmaTexture != firstPlasmaTexture);
     QVERIFY(glIsTexture(plasmaTexture));
+    QCOMPARE(GLFixture::textureParameter(plasmaTexture, GL_GENERATE_MIPMAP), GL_TRUE);
+    QCOMPARE(liveTextures(), texturesBefore);
 
     const Object *dialog = TestAccess::dialog(*widget);
     QCOMPARE(TestAccess::textureId(*dialog), TestAccess::texture(*widget, 3));

@@ -349,6 +349,7 @@ void SceneDirector::enterSceneThree()
 {
     scene = 3;
     plasma->start(CreditsPlasmaInterval);
+    glDeleteTextures(1, &plasmaTexture);
     plasmaTexture = bindTexture(texels(*plasma->getImage()));
     placeCaption(dialog, textures, Credits);
     placeCubes(cubes, SceneThreeCubes);
