@@ -52,11 +52,14 @@ void GLWidget::timerEvent(QTimerEvent *event)
 // timeline: the scene timer aims at that moment, and every frame tick looks
 // again, so that a clock which runs ahead of the wall clock (the soundtrack
 // does) is followed within a frame, and one that stalls holds the change.
+// No change is made before the later scenes are prepared, which a window
+// that is never shown may never be: until then the scene timer rests, and
+// the frame ticks and the end of the preparation look again.
 void GLWidget::followTimeline()
 {
     while (director.changeDue(cutLead()))
         changeScene();
-    if (!director.finished())
+    if (!director.finished() && director.laterScenesPrepared())
         sceneTimer.start(int(director.msecsToChange(cutLead())));
 }
 
@@ -151,6 +154,7 @@ void GLWidget::prepareLaterScenes()
         return;
     makeCurrent();
     director.prepareLaterScenes();
+    followTimeline();
 }
 
 // The cut is painted at once rather than at the next frame tick.
