@@ -1,3 +1,4 @@
+#include "displayloss.h"
 #include "glwidget.h"
 #include "soundtrackclock.h"
 
@@ -23,6 +24,7 @@ Phonon::MediaObject *playSoundtrack(QThread *reader)
         Phonon::createPlayer(Phonon::MusicCategory, Phonon::MediaSource(music));
     reader->start();
     music->moveToThread(reader);
+    DisplayLoss::stayFirstAtExit();
     player->play();
     return player;
 }
@@ -55,6 +57,7 @@ int main(int argc, char **argv)
 
     QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName("Plok");
+    DisplayLoss::endAtOnce();
 
     SoundtrackClock clock;
     GLWidget widget(&clock);
@@ -73,6 +76,7 @@ int main(int argc, char **argv)
     widget.showFullScreen();
 
     const int status = app.exec();
+    DisplayLoss::loopEnded();
     if (player)
         stopSoundtrack(player, musicReader);
     return status;
