@@ -5,8 +5,6 @@
 #include "object.h"
 #include "plasma.h"
 
-#include <QImage>
-
 #include <GL/glu.h>
 
 #include <algorithm>
@@ -35,12 +33,6 @@ const QColor ClearColor(Qt::black);
 const int Samples = 4;
 const int DepthBits = 24;
 const int StencilBits = 8;
-
-const char *const CaptionPath = ":dialogs/%1.png";
-const int CaptionCount = 3;
-const int FirstCaption = 0;
-const char *const CreditsPath = ":dialogs/credits.png";
-const int CreditsTexture = CaptionCount; // the credits come after the captions
 
 struct Vector
 {
@@ -82,7 +74,7 @@ const Spin SceneTwoSpins[] = {
     { 8.0f, { 0.2f, -1.0f, 1.5f } },
 };
 
-const Placement Credits = { CreditsTexture, QSize(1, 4), { 0.5f, -5.5f, -3.0f } };
+const Placement Credits = { PictureTextures::Credits, QSize(1, 4), { 0.5f, -5.5f, -3.0f } };
 const Vector SceneThreeCubes[] = {
     { -8.0f, 5.0f, -20.0f },
     { -8.0f, 0.0f, -20.0f },
@@ -111,11 +103,11 @@ const GLfloat DefaultDiffuse[] = { 0.8f, 0.8f, 0.8f, 1.0f };
 // vertices and texture coordinates alike.
 const GLint ScreenCorners[] = { 0, 0, 1, 0, 1, 1, 0, 1 };
 
-void placeCaption(Object *dialog, const GLuint *textures, const Placement &placement)
+void placeCaption(Object *dialog, const PictureTextures &pictures, const Placement &placement)
 {
     dialog->reset();
     dialog->setTextureUsage(true);
-    dialog->setTextureId(textures[placement.texture]);
+    dialog->setTextureId(pictures.texture(placement.texture));
     dialog->setAspectRatio(placement.aspectRatio);
     dialog->translate(placement.position.x, placement.position.y, placement.position.z);
 }
@@ -134,62 +126,6 @@ void switchLightOn(const GLfloat ambient[4], const GLfloat diffuse[4], const GLf
     glEnable(GL_LIGHT1);
 }
 
-// The image as GL takes it: RGBA bytes with the rows bottom-up, so that
-// texture coordinate (0, 0) is the image's lower-left corner. The captions
-// are drawn upright on that.
-QImage texels(const QImage &image)
-{
-    const QImage rgba = image.convertToFormat(QImage::Format_RGBA8888);
-    QImage bottomUp(rgba.size(), QImage::Format_RGBA8888);
-    for (int row = 0; row < rgba.height(); ++row)
-        std::copy_n(rgba.constScanLine(rgba.height() - 1 - row), rgba.bytesPerLine(),
-                    bottomUp.scanLine(row));
-    return bottomUp;
-}
-
-// The captions, then the credits, as texels: each at its texture's index.
-QVector<QImage> decodePictures()
-{
-    QVector<QImage> pictures;
-    for (int i = 0; i < CaptionCount; ++i)
-        pictures << texels(QImage(QString(CaptionPath).arg(i)));
-    pictures << texels(QImage(CreditsPath));
-    return pictures;
-}
-
-enum class Mipmaps { Generated, None };
-
-// Linear filtering of the bound texture, with mipmaps that GL makes again on
-// every upload, so that the plasma stays smooth on distant cubes; or without,
-// where the texture is never drawn smaller than its image and mipmaps would
-// be neither read nor worth their making.
-void filterLinearly(Mipmaps mipmaps)
-{
-    const bool generated = mipmaps == Mipmaps::Generated;
-    glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, generated ? GL_TRUE : GL_FALSE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER,
-                    generated ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-}
-
-// Specifies the bound texture as the texels.
-void upload(const QImage &texels)
-{
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, texels.width(), texels.height(), 0, GL_RGBA,
-                 GL_UNSIGNED_BYTE, texels.constBits());
-}
-
-// A new texture, bound, holding the texels.
-GLuint bindTexture(const QImage &texels, Mipmaps mipmaps = Mipmaps::Generated)
-{
-    GLuint texture = 0;
-    glGenTextures(1, &texture);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    filterLinearly(mipmaps);
-    upload(texels);
-    return texture;
-}
-
 template<std::size_t N> void spinCubes(Cube *const *cubes, const Spin (&spins)[N])
 {
     for (std::size_t i = 0; i < N; ++i)
@@ -198,11 +134,9 @@ template<std::size_t N> void spinCubes(Cube *const *cubes, const Spin (&spins)[N
 
 } // namespace
 
-// The pictures are decoded beside the window's creation.
 SceneDirector::SceneDirector(QObject *owner, const Clock *clock)
     : owner(owner)
     , clock(clock)
-    , decodedPictures(std::async(std::launch::async, decodePictures))
 {
     for (Cube *&cube : cubes)
         cube = new Cube(owner);
@@ -236,23 +170,15 @@ void SceneDirector::initializeGL(QSize size)
     glEnable(GL_TEXTURE_2D);
     glHint(GL_GENERATE_MIPMAP_HINT, GL_NICEST);
 
-    plasmaTexture = bindTexture(texels(*plasma->getImage()), Mipmaps::None);
-    pictures = decodedPictures.get();
-    textures[FirstCaption] = bindTexture(pictures[FirstCaption], Mipmaps::None);
+    plasmaTexture = PictureTextures::makeTexture(PictureTextures::texels(*plasma->getImage()),
+                                                 PictureTextures::Mipmaps::None);
+    pictures.uploadFirstCaption();
     setUpCaption();
 }
 
-// The first caption is drawn larger than its picture in any window taller
-// than 424 pixels, and its mipmaps, for smaller ones, come after the first
-// frame: llvmpipe takes 50 ms to make the first mipmaps of a run.
 void SceneDirector::prepareLaterScenes()
 {
-    glBindTexture(GL_TEXTURE_2D, textures[FirstCaption]);
-    filterLinearly(Mipmaps::Generated);
-    upload(pictures[FirstCaption]);
-    for (int i = FirstCaption + 1; i < pictures.size(); ++i)
-        textures[i] = bindTexture(pictures[i]);
-    pictures.clear();
+    pictures.uploadTheRest();
     warmUp();
     prepared = true;
 }
@@ -278,7 +204,7 @@ void SceneDirector::setUpCaption()
     dialog = new Object(owner);
     dialog->setLighting(false);
     dialog->setTextureUsage(true);
-    dialog->setTextureId(textures[FirstCaption]);
+    dialog->setTextureId(pictures.texture(PictureTextures::FirstCaption));
     dialog->translate(FirstCaptionPosition.x, FirstCaptionPosition.y, FirstCaptionPosition.z);
     dialog->rotate(FirstCaptionTilt, ViewAxis.x, ViewAxis.y, ViewAxis.z);
 }
@@ -332,7 +258,7 @@ void SceneDirector::enterSceneOne()
 {
     scene = 1;
     plasma->stop();
-    placeCaption(dialog, textures, SceneOneCaption);
+    placeCaption(dialog, pictures, SceneOneCaption);
     placeCubes(cubes, SceneOneCubes);
 }
 
@@ -340,7 +266,7 @@ void SceneDirector::enterSceneTwo()
 {
     scene = 2;
     placeCubes(cubes, SceneTwoCubes);
-    placeCaption(dialog, textures, SceneTwoCaption);
+    placeCaption(dialog, pictures, SceneTwoCaption);
     setLight(LightAmbient, LightDiffuse, LightAboveAhead);
     setCubesLit(true);
 }
@@ -350,8 +276,9 @@ void SceneDirector::enterSceneThree()
     scene = 3;
     plasma->start(CreditsPlasmaInterval);
     glDeleteTextures(1, &plasmaTexture);
-    plasmaTexture = bindTexture(texels(*plasma->getImage()));
-    placeCaption(dialog, textures, Credits);
+    plasmaTexture = PictureTextures::makeTexture(PictureTextures::texels(*plasma->getImage()),
+                                                 PictureTextures::Mipmaps::Generated);
+    placeCaption(dialog, pictures, Credits);
     placeCubes(cubes, SceneThreeCubes);
     moveLight(LightAboveBehind);
 }
@@ -517,7 +444,8 @@ void SceneDirector::filterPlasmaQuad()
     GLint viewport[4] = {};
     glGetIntegerv(GL_VIEWPORT, viewport);
     const bool minified = viewport[2] < PlasmaSize.width() || viewport[3] < PlasmaSize.height();
-    filterLinearly(minified ? Mipmaps::Generated : Mipmaps::None);
+    PictureTextures::filterLinearly(minified ? PictureTextures::Mipmaps::Generated
+                                             : PictureTextures::Mipmaps::None);
 }
 
 void SceneDirector::paintOneCube()

@@ -1,13 +1,11 @@
 #ifndef SCENEDIRECTOR_H
 #define SCENEDIRECTOR_H
 
-#include <QImage>
+#include "picturetextures.h"
+
 #include <QSize>
 #include <QSurfaceFormat>
-#include <QVector>
 #include <qopengl.h>
-
-#include <future>
 
 class Clock;
 class Cube;
@@ -92,14 +90,11 @@ private:
 
     QObject *owner;
     const Clock *clock;
-    std::future<QVector<QImage>> decodedPictures;
-    // The captions and the credits until their textures are made.
-    QVector<QImage> pictures;
+    PictureTextures pictures;
     bool prepared = false;
     int scene = 0;
     bool ended = false;
     GLuint plasmaTexture = 0;
-    GLuint textures[4] = {};
     GLfloat lightAmbient[4] = {};
     GLfloat lightDiffuse[4] = {};
     GLfloat lightPosition[4] = {};

@@ -36,7 +36,10 @@ struct TestAccess
     static unsigned int frames(const GLWidget &widget) { return widget.frames; }
     static void setFrames(GLWidget &widget, unsigned int frames) { widget.frames = frames; }
     static GLuint plasmaTexture(const GLWidget &widget) { return widget.director.plasmaTexture; }
-    static GLuint texture(const GLWidget &widget, int i) { return widget.director.textures[i]; }
+    static GLuint texture(const GLWidget &widget, int i)
+    {
+        return widget.director.pictures.texture(i);
+    }
     static Plasma *plasma(const GLWidget &widget) { return widget.director.plasma; }
     static Cube *cube(const GLWidget &widget, int i) { return widget.director.cubes[i]; }
     static Object *dialog(const GLWidget &widget) { return widget.director.dialog; }
