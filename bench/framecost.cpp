@@ -3,8 +3,10 @@
 // whole process (llvmpipe's rasteriser threads included) is divided by the
 // frames drawn. Each scene is built up draw by draw from what the window
 // costs with nothing drawn, so that each line less the one before is the
-// cost of one draw. The cube scenes start from the bare frame: the buffers
-// cleared as the scenes clear them, and swapped.
+// cost of one draw. The plasma draws straight into the window, which has no
+// samples; the cube scenes start from the bare frame: the buffers with
+// samples cleared as the scenes clear them, resolved into the window, and
+// swapped.
 //
 // The whole timeline is run three times over, each time with new scenes, and
 // each figure is the median of its three: a shared machine's neighbours come
@@ -51,18 +53,18 @@ struct Step
 
 const char *const BareFrame = "bare";
 
-void clear(SceneDirector &)
-{
-    TestAccess::clearBuffers();
-}
+void nothing(SceneDirector &) { }
 
-// A cube scene's clear and its objects without the caption.
+// A cube scene's clear and its objects without the caption, drawn with
+// samples and resolved.
 std::function<void(SceneDirector &)> clearAnd(void (*objects)(SceneDirector &))
 {
     return [objects](SceneDirector &director) {
-        clear(director);
+        TestAccess::target(director).bind();
+        TestAccess::clearBuffers();
         glLoadIdentity();
         objects(director);
+        TestAccess::target(director).resolve();
     };
 }
 
@@ -72,20 +74,21 @@ void paintScene(SceneDirector &director)
 }
 
 const std::vector<Step> Steps = {
-    { "swap", 0, "swap alone, nothing drawn", [](SceneDirector &) {} },
+    { "swap", 0, "swap alone, nothing drawn", nothing },
     { "plasma", 0, "+ plasma: upload and full-window quad",
       [](SceneDirector &d) {
+          TestAccess::target(d).bindOutput();
           glLoadIdentity();
           TestAccess::paintPlasma(d);
       } },
     { "scene0", 0, "+ caption over it: the frame as shown", paintScene },
-    { BareFrame, 1, "the bare frame: clear, swap", clear },
+    { BareFrame, 1, "the bare frame: clear, resolve, swap", clearAnd(nothing) },
     { "cube", 1, "+ one flat-coloured cube", clearAnd(TestAccess::paintOneCube) },
     { "scene1", 1, "+ caption: the frame as shown", paintScene },
-    { BareFrame, 2, "the bare frame: clear, swap", clear },
+    { BareFrame, 2, "the bare frame: clear, resolve, swap", clearAnd(nothing) },
     { "litcubes", 2, "+ three lit cubes", clearAnd(TestAccess::paintLitCubes) },
     { "scene2", 2, "+ caption: the frame as shown", paintScene },
-    { BareFrame, 3, "the bare frame: clear, swap", clear },
+    { BareFrame, 3, "the bare frame: clear, resolve, swap", clearAnd(nothing) },
     { "texcubes", 3, "+ four plasma-textured cubes, one upload",
       clearAnd(TestAccess::paintTexturedCubes) },
     { "scene3", 3, "+ credits: the frame as shown", paintScene },
@@ -144,8 +147,8 @@ private:
     {
         owner = std::make_unique<QObject>();
         director = std::make_unique<SceneDirector>(owner.get(), &clock);
-        director->initializeGL(size() * devicePixelRatio());
-        director->prepareLaterScenes();
+        director->start(defaultFramebufferObject(), size() * devicePixelRatio(),
+                        MultisampleTarget::Samples, SceneDirector::Preparation::AtStart);
     }
 
     void nextFrame()
@@ -185,10 +188,11 @@ private:
 
     void report()
     {
-        GLint samples = 0;
+        GLint windowSamples = 0;
         makeCurrent();
-        glGetIntegerv(GL_SAMPLES, &samples);
-        std::printf("# %dx%d pixels, %d samples\n", width(), height(), samples);
+        glGetIntegerv(GL_SAMPLES, &windowSamples);
+        std::printf("# %dx%d pixels, the window with %d samples, the cube scenes with %d\n",
+                    width(), height(), windowSamples, TestAccess::target(*director).samples());
         Cost bare;
         for (std::size_t i = 0; i < Steps.size(); ++i) {
             std::printf("%s\t%.1f\t%.1f\t%d\t%s\n", Steps[i].name, median(costs[i].cpu),

@@ -216,6 +216,8 @@ private slots:
     void frame_data();
     void frame();
     void plasmaFillsWindow();
+    void scenesDrawWithSamples_data();
+    void scenesDrawWithSamples();
     void plasmaMipmapsOnlyWhenSmaller_data();
     void plasmaMipmapsOnlyWhenSmaller();
     void captionOverScene_data();
@@ -339,7 +341,6 @@ void TestGLWidget::construction()
 
     QCOMPARE(window.title(), QString("Vash by [Q]"));
     QCOMPARE(debugMessages, QStringList { "Loading cubes " });
-    QVERIFY(window.requestedFormat().samples() > 0);
     QVERIFY(!window.parent());
     QCOMPARE(TestAccess::scene(window), 0);
     QCOMPARE(TestAccess::frames(window), 0u);
@@ -767,6 +768,7 @@ void TestGLWidget::frame()
         angles[i] = TestAccess::angle(*TestAccess::cube(*widget, i));
     const QVector3D credits = TestAccess::position(*TestAccess::dialog(*widget));
     TestAccess::setFrames(*widget, 5);
+    TestAccess::target(*widget).bind();
     glClearStencil(0x55);
     glClear(GL_STENCIL_BUFFER_BIT);
     glClearStencil(0);
@@ -789,21 +791,35 @@ void TestGLWidget::frame()
 
     verifyStateBetweenFrames(scene >= 2);
     // A scene that clears clears the stencil with the depth, which keeps
-    // llvmpipe's clear on its fast path.
-    if (scene > 0 && integer(GL_STENCIL_BITS) > 0) {
+    // llvmpipe's clear on its fast path. A buffer with samples is read
+    // through a copy without.
+    if (scene > 0) {
+        QOpenGLFramebufferObject *drawn = TestAccess::framebuffer(TestAccess::target(*widget));
+        QOpenGLFramebufferObject copy(drawn->size(),
+                                      QOpenGLFramebufferObject::CombinedDepthStencil);
+        QOpenGLFramebufferObject::blitFramebuffer(&copy, drawn, GL_STENCIL_BUFFER_BIT);
+        QVERIFY(copy.bind());
         GLubyte stencil = 0x55;
         glReadPixels(5, 5, 1, 1, GL_STENCIL_INDEX, GL_UNSIGNED_BYTE, &stencil);
+        copy.release();
         QCOMPARE(stencil, GLubyte(0));
     }
 }
 
 // In scene 0 the plasma fills the window, its first image row along the
 // bottom, with red and blue exchanged against the palette. The frame is not
-// cleared: nothing of what the buffer held before may show.
+// cleared: nothing of what the window held before may show. It draws
+// straight into the window: the buffer with samples is neither drawn into
+// nor resolved.
 void TestGLWidget::plasmaFillsWindow()
 {
     showWidget();
     const QImage image = TestAccess::plasma(*widget)->getImage()->copy();
+    MultisampleTarget &target = TestAccess::target(*widget);
+    target.bind();
+    glClearColor(0, 1, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    target.bindOutput();
     glClearColor(1, 0, 1, 1);
     glClear(GL_COLOR_BUFFER_BIT);
     glClearColor(0, 0, 0, 1);
@@ -811,15 +827,22 @@ void TestGLWidget::plasmaFillsWindow()
 
     const QImage frame = GLFixture::grabColourBuffer(widget->size());
     int stale = 0;
+    int resolved = 0;
     for (int y = 0; y < frame.height(); ++y) {
-        for (int x = 0; x < frame.width(); ++x)
+        for (int x = 0; x < frame.width(); ++x) {
             stale += frame.pixel(x, y) == qRgb(255, 0, 255);
+            resolved += frame.pixel(x, y) == qRgb(0, 255, 0);
+        }
     }
-    QVERIFY2(stale == 0,
-             qPrintable(QString("%1 pixels kept the colour from before the frame; "
-                                "frame saved as %2")
+    QVERIFY2(stale == 0 && resolved == 0,
+             qPrintable(QString("%1 pixels kept the colour from before the frame, %2 show the "
+                                "buffer with samples; frame saved as %3")
                             .arg(stale)
+                            .arg(resolved)
                             .arg(GLFixture::saveFailure(frame))));
+    target.resolve();
+    QCOMPARE(GLFixture::pixel(5, 5), QColor(0, 255, 0));
+    TestAccess::paintGL(*widget);
 
     const QPoint probes[] = { { 2, 2 }, { 637, 2 }, { 637, 477 }, { 637, 240 }, { 2, 60 } };
     bool exchangeSeen = false;
@@ -840,6 +863,49 @@ void TestGLWidget::plasmaFillsWindow()
             exchangeSeen = true;
     }
     QVERIFY2(exchangeSeen, "no probe tells the exchanged colours from the palette's own");
+}
+
+void TestGLWidget::scenesDrawWithSamples_data()
+{
+    QTest::addColumn<QSize>("window");
+    QTest::addRow("640 x 480") << NormalSize;
+    QTest::addRow("resized to 333 x 777") << QSize(333, 777);
+}
+
+// The cubes draw with 4 samples a pixel, or as many as the driver offers if
+// fewer, whatever the window's own buffers have, and at the window's size
+// after a resize. A flat-coloured cube on black then has an outline of
+// pixels part face, part ground; without samples every pixel is one or the
+// other.
+void TestGLWidget::scenesDrawWithSamples()
+{
+    QFETCH(QSize, window);
+
+    showWidget();
+    TestAccess::resizeGL(*widget, window.width(), window.height());
+    advanceTo(1);
+    TestAccess::paintGL(*widget);
+
+    MultisampleTarget &target = TestAccess::target(*widget);
+    QCOMPARE(target.samples(), qMin(MultisampleTarget::Samples, integer(GL_MAX_SAMPLES)));
+    QCOMPARE(TestAccess::framebuffer(target)->size(), window);
+    const QImage frame = GLFixture::grabColourBuffer(window);
+    int face = 0;
+    int outline = 0;
+    for (int y = 0; y < frame.height(); ++y) {
+        for (int x = 0; x < frame.width(); ++x) {
+            const int red = qRed(frame.pixel(x, y));
+            face += red == 255;
+            outline += red > 0 && red < 255;
+        }
+    }
+    QVERIFY2(face > 1000, qPrintable(QString("%1 pixels of the cube's faces").arg(face)));
+    QVERIFY2(target.samples() < 2 || outline > face / 100,
+             qPrintable(QString("%1 pixels between face and ground, beside %2 of the faces; "
+                                "frame saved as %3")
+                            .arg(outline)
+                            .arg(face)
+                            .arg(GLFixture::saveFailure(frame))));
 }
 
 void TestGLWidget::plasmaMipmapsOnlyWhenSmaller_data()
@@ -1060,14 +1126,19 @@ void TestGLWidget::framesStayOpaque()
 
     showWidget();
     advanceTo(scene);
-    QOpenGLFramebufferObject target(NormalSize, QOpenGLFramebufferObject::Depth);
-    QVERIFY(target.bind());
+    QOpenGLFramebufferObject output(NormalSize);
+    QVERIFY(output.bind());
     QVERIFY(integer(GL_ALPHA_BITS) >= 8);
+    glClearColor(0, 0, 0, 0);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(0, 0, 0, 1);
+    TestAccess::target(*widget).create(output.handle(), NormalSize, MultisampleTarget::Samples);
     TestAccess::paintGL(*widget);
+    QCOMPARE(integer(GL_DRAW_FRAMEBUFFER_BINDING), GLint(output.handle()));
     QVector<GLubyte> pixels(NormalSize.width() * NormalSize.height() * 4);
     glReadPixels(0, 0, NormalSize.width(), NormalSize.height(), GL_RGBA, GL_UNSIGNED_BYTE,
                  pixels.data());
-    target.release();
+    output.release();
 
     int seeThrough = 0;
     GLubyte lowest = 255;

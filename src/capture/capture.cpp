@@ -53,9 +53,8 @@ int Capture::run()
     int status = 1;
     if (!setUpTarget(&status))
         return fail(error, status);
-    director.initializeGL(options.size);
-    director.resizeGL(options.size.width(), options.size.height());
-    director.prepareLaterScenes();
+    director.start(target.framebuffer(), options.size, options.samples,
+                   SceneDirector::Preparation::AtStart);
     if (!openSink())
         return fail(error, 1);
 
@@ -105,7 +104,7 @@ bool Capture::setUpTarget(int *status)
         *status = 2;
         return false;
     }
-    return target.createFramebuffers(options.size, options.samples, &error);
+    return target.createFramebuffer(options.size, &error);
 }
 
 bool Capture::openSink()

@@ -7,7 +7,6 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSurfaceFormat>
 
 #include <cmath>
 #include <numeric>
@@ -15,12 +14,6 @@
 namespace {
 const int MaximumFps = 1000;
 const int MaximumSamples = 64;
-
-// The samples the demo's own window asks for.
-int windowSamples()
-{
-    return qMax(SceneDirector::surfaceFormat().samples(), 0);
-}
 
 QString seconds(qint64 msecs)
 {
@@ -45,7 +38,8 @@ CaptureOptions::Request CaptureOptions::parse(const QStringList &arguments)
                                           .arg(seconds(SceneDirector::length())),
                                       "seconds");
     const QCommandLineOption samplesOption(
-        "samples", QString("Multisampling, 0 for none (default %1).").arg(windowSamples()), "N");
+        "samples",
+        QString("Multisampling, 0 for none (default %1).").arg(MultisampleTarget::Samples), "N");
     const QCommandLineOption framesOption(
         "frames", "Write a PNG a frame and the soundtrack as audio.wav into DIR instead.", "DIR");
     const QCommandLineOption forceOption("force", "Replace an existing OUTPUT.");
@@ -66,7 +60,7 @@ CaptureOptions::Request CaptureOptions::parse(const QStringList &arguments)
         return Request::Version;
 
     to = SceneDirector::length();
-    samples = windowSamples();
+    samples = MultisampleTarget::Samples;
     force = parser.isSet(forceOption);
     const bool valid = (!parser.isSet(sizeOption) || parseSize(parser.value(sizeOption))) &&
         (!parser.isSet(fpsOption) || parseRate(parser.value(fpsOption))) &&

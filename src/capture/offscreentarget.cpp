@@ -21,14 +21,12 @@ GLint integer(QOpenGLFunctions *gl, GLenum name)
     return value[0];
 }
 
-// The window's framebuffer has no alpha channel; neither has this, so the
-// pixels read back are opaque as the screen shows them.
-QOpenGLFramebufferObjectFormat framebufferFormat(int samples, bool withDepth)
+// Like the window's: no alpha channel, so that the pixels read back are
+// opaque as the screen shows them; the scenes bring their own depth.
+QOpenGLFramebufferObjectFormat framebufferFormat()
 {
     QOpenGLFramebufferObjectFormat format;
-    format.setAttachment(withDepth ? QOpenGLFramebufferObject::Depth
-                                   : QOpenGLFramebufferObject::NoAttachment);
-    format.setSamples(samples);
+    format.setAttachment(QOpenGLFramebufferObject::NoAttachment);
     format.setInternalTextureFormat(GL_RGB8);
     return format;
 }
@@ -39,8 +37,7 @@ OffscreenTarget::OffscreenTarget() = default;
 OffscreenTarget::~OffscreenTarget()
 {
     if (QOpenGLContext::currentContext() == &context) {
-        drawBuffer.reset();
-        resolveBuffer.reset();
+        frameBuffer.reset();
         for (QOpenGLBuffer &buffer : readBuffers)
             buffer.destroy();
         context.doneCurrent();
@@ -49,10 +46,7 @@ OffscreenTarget::~OffscreenTarget()
 
 bool OffscreenTarget::createContext(QString *error)
 {
-    // The framebuffer object is multisampled, not the surface.
-    QSurfaceFormat format = SceneDirector::surfaceFormat();
-    format.setSamples(0);
-    context.setFormat(format);
+    context.setFormat(SceneDirector::surfaceFormat());
     if (!context.create()) {
         *error = "no OpenGL context could be created on this display";
         return false;
@@ -81,18 +75,12 @@ int OffscreenTarget::maximumSamples() const
     return integer(context.functions(), GL_MAX_SAMPLES);
 }
 
-bool OffscreenTarget::createFramebuffers(QSize size, int samples, QString *error)
+bool OffscreenTarget::createFramebuffer(QSize size, QString *error)
 {
     frameSize = size;
-    drawBuffer = std::make_unique<QOpenGLFramebufferObject>(size, framebufferFormat(samples, true));
-    if (samples > 0)
-        resolveBuffer =
-            std::make_unique<QOpenGLFramebufferObject>(size, framebufferFormat(0, false));
-    if (!drawBuffer->isValid() || (resolveBuffer && !resolveBuffer->isValid())) {
-        *error = QString("no %1x%2 framebuffer with %3 samples could be made")
-                     .arg(size.width())
-                     .arg(size.height())
-                     .arg(samples);
+    frameBuffer = std::make_unique<QOpenGLFramebufferObject>(size, framebufferFormat());
+    if (!frameBuffer->isValid()) {
+        *error = QString("no %1x%2 framebuffer could be made").arg(size.width()).arg(size.height());
         return false;
     }
 
@@ -109,8 +97,12 @@ bool OffscreenTarget::createFramebuffers(QSize size, int samples, QString *error
         buffer.allocate(bytes);
         buffer.release();
     }
-    drawBuffer->bind();
     return true;
+}
+
+GLuint OffscreenTarget::framebuffer() const
+{
+    return frameBuffer->handle();
 }
 
 QImage OffscreenTarget::swapBuffers()
@@ -130,17 +122,11 @@ QImage OffscreenTarget::takePending()
 
 void OffscreenTarget::startReadBack(QOpenGLBuffer &buffer)
 {
-    QOpenGLFramebufferObject *source = drawBuffer.get();
-    if (resolveBuffer) {
-        QOpenGLFramebufferObject::blitFramebuffer(resolveBuffer.get(), drawBuffer.get());
-        source = resolveBuffer.get();
-    }
-    source->bind();
+    frameBuffer->bind();
     buffer.bind();
     context.functions()->glReadPixels(0, 0, frameSize.width(), frameSize.height(), GL_BGRA,
                                       GL_UNSIGNED_BYTE, nullptr);
     buffer.release();
-    drawBuffer->bind();
 }
 
 // GL's rows run bottom-up, an image's top-down.

@@ -12,9 +12,10 @@
 
 class QOpenGLFramebufferObject;
 
-// Where a capture draws: a GL context on an off-screen surface with a
-// framebuffer of the video's size, multisampled like the demo's window, and
-// a read-back that runs a frame behind the drawing.
+// Where a capture's frames end up: a GL context on an off-screen surface
+// with a framebuffer of the video's size, into which the scenes draw or are
+// resolved as into the demo's window, and a read-back that runs a frame
+// behind the drawing.
 class OffscreenTarget
 {
 public:
@@ -26,8 +27,10 @@ public:
     QSize maximumSize() const;
     int maximumSamples() const;
 
-    // The framebuffers and read-back buffers; binds the one to draw into.
-    bool createFramebuffers(QSize size, int samples, QString *error);
+    // The framebuffer and the read-back buffers.
+    bool createFramebuffer(QSize size, QString *error);
+    // The framebuffer's name, for the scenes to draw into.
+    GLuint framebuffer() const;
 
     // Ends the frame just drawn and starts reading it back. Returns the
     // oldest frame whose read-back is complete, or a null image while the
@@ -44,8 +47,7 @@ private:
 
     QOpenGLContext context;
     QOffscreenSurface surface;
-    std::unique_ptr<QOpenGLFramebufferObject> drawBuffer;
-    std::unique_ptr<QOpenGLFramebufferObject> resolveBuffer;
+    std::unique_ptr<QOpenGLFramebufferObject> frameBuffer;
     QVector<QOpenGLBuffer> readBuffers;
     QVector<QImage> images;
     QSize frameSize;

@@ -113,11 +113,13 @@ void GLWidget::toggleFullScreen()
 
 void GLWidget::initializeGL()
 {
-    director.initializeGL(pixelSize(width(), height()));
+    director.start(defaultFramebufferObject(), pixelSize(width(), height()),
+                   MultisampleTarget::Samples, SceneDirector::Preparation::AfterFirstFrame);
 }
 
 void GLWidget::resizeGL(int width, int height)
 {
+    pixelRatio = devicePixelRatio();
     const QSize pixels = pixelSize(width, height);
     director.resizeGL(pixels.width(), pixels.height());
 }
@@ -130,9 +132,12 @@ QSize GLWidget::pixelSize(int width, int height) const
     return QSize(qRound(width * ratio), qRound(height * ratio));
 }
 
+// A change of the desktop's scale may come without a resize.
 void GLWidget::paintGL()
 {
     frameTime.start();
+    if (devicePixelRatio() != pixelRatio)
+        resizeGL(width(), height());
     director.step();
     director.paint();
     ++frames;

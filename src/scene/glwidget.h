@@ -11,8 +11,8 @@
 // The demo's one window: shows the scenes full-screen or in a window, paces
 // the frames, reports the frame rate and answers the keys. The timeline
 // follows the clock it is given, or without one the wall clock from
-// construction. It draws straight into the window's back buffer, with no
-// framebuffer object between the scenes and the screen.
+// construction. The scenes are resolved, or drawn, into the window's back
+// buffer.
 class GLWidget : public QOpenGLWindow
 {
     Q_OBJECT
@@ -53,6 +53,8 @@ private:
     unsigned int frames = 0;
     // How long a frame takes to reach the screen, in ms: a running mean.
     qint64 frameDuration = 0;
+    // The desktop's scale at the last resize.
+    qreal pixelRatio = 0;
     QElapsedTimer frameTime;
 };
 

@@ -28,11 +28,6 @@ const double FieldOfView = 45.0;
 const float NearPlane = 0.1f;
 const double FarPlane = 100.0;
 const QColor ClearColor(Qt::black);
-// Multisampled drawing: 4 samples a pixel, as the toolkit gives for a plain
-// request of sample buffers.
-const int Samples = 4;
-const int DepthBits = 24;
-const int StencilBits = 8;
 
 struct Vector
 {
@@ -147,9 +142,9 @@ QSurfaceFormat SceneDirector::surfaceFormat()
     QSurfaceFormat format;
     format.setRenderableType(QSurfaceFormat::OpenGL);
     format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
-    format.setDepthBufferSize(DepthBits);
-    format.setStencilBufferSize(StencilBits);
-    format.setSamples(Samples);
+    format.setDepthBufferSize(0);
+    format.setStencilBufferSize(0);
+    format.setSamples(0);
     return format;
 }
 
@@ -158,7 +153,7 @@ qint64 SceneDirector::length()
     return SceneEnds[SceneCount - 1];
 }
 
-void SceneDirector::initializeGL(QSize size)
+void SceneDirector::start(GLuint output, QSize size, int samples, Preparation preparation)
 {
     plasma = new Plasma(PlasmaSize, PlasmaColors, owner);
 
@@ -166,14 +161,17 @@ void SceneDirector::initializeGL(QSize size)
     glClearDepth(1.0);
     glDepthFunc(GL_LESS);
     glEnable(GL_DEPTH_TEST);
-    setPerspective(size.width(), qMax(size.height(), 1));
     glEnable(GL_TEXTURE_2D);
     glHint(GL_GENERATE_MIPMAP_HINT, GL_NICEST);
+    target.create(output, size, samples);
+    resizeGL(size.width(), size.height());
 
     plasmaTexture = PictureTextures::makeTexture(PictureTextures::texels(*plasma->getImage()),
                                                  PictureTextures::Mipmaps::None);
     pictures.uploadFirstCaption();
     setUpCaption();
+    if (preparation == Preparation::AtStart)
+        prepareLaterScenes();
 }
 
 void SceneDirector::prepareLaterScenes()
@@ -188,6 +186,7 @@ void SceneDirector::resizeGL(int width, int height)
     const int h = qMax(height, 1);
     glViewport(0, 0, width, h);
     setPerspective(width, h);
+    target.resize(QSize(width, h));
 }
 
 // Leaves the model-view matrix selected but does not reset it.
@@ -319,12 +318,23 @@ void SceneDirector::paint()
     paintScene(scene);
 }
 
+// The plasma, a quad that covers whole pixels, draws straight into the
+// output; the cubes draw with samples, smoothing their edges, and are
+// resolved into it.
 void SceneDirector::paintScene(int shown)
 {
     if (shown == 0) {
+        target.bindOutput();
         paintPlasmaScene();
-        return;
+    } else {
+        target.bind();
+        paintSceneWithEdges(shown);
+        target.resolve();
     }
+}
+
+void SceneDirector::paintSceneWithEdges(int shown)
+{
     clearBuffers();
     glLoadIdentity();
 
@@ -354,11 +364,12 @@ void SceneDirector::clearBuffers()
 // The driver makes what draws each mix of lighting, texturing, colour
 // material and blending the first time it is drawn, and makes it again for
 // another order of the draws within a frame: llvmpipe compiles shaders then,
-// for 100 ms and more with an empty cache. So every scene's frame is drawn
-// here twice, the first after a frame of the scene before, each flushed as a
-// swap would, into a corner of the back buffer that the next frame covers;
-// no cut then waits for the driver. Where the objects stand plays no part in
-// it; what the later scenes light is lit only for the while.
+// for 100 ms and more with an empty cache; and the first resolve of the
+// samples is made the same way. So every scene's frame is drawn here twice,
+// the first after a frame of the scene before, each flushed as a swap would,
+// into a corner of the frames' target and of the output that the next frame
+// covers; no cut then waits for the driver. Where the objects stand plays no
+// part in it; what the later scenes light is lit only for the while.
 void SceneDirector::warmUp()
 {
     GLint viewport[4] = {};
@@ -398,16 +409,13 @@ void SceneDirector::paintPlasmaScene()
     paintCaption();
 }
 
-// The plasma fills the target in a unit orthographic projection, whatever
-// its shape, over whatever was there: without the depth test, and without
-// multisampling, whose samples all take one colour where a quad covers whole
-// pixels. Either would cost a software renderer as much as the plasma. It
-// relies on the state kept between frames: texturing on, lighting off, the
-// current colour white.
+// The plasma fills the output in a unit orthographic projection, whatever
+// its shape, over whatever was there, without the depth test, which would
+// cost a software renderer as much as the plasma. It relies on the state
+// kept between frames: texturing on, lighting off, the current colour white.
 void SceneDirector::paintPlasma()
 {
     glDisable(GL_DEPTH_TEST);
-    glDisable(GL_MULTISAMPLE);
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
@@ -433,7 +441,6 @@ void SceneDirector::paintPlasma()
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
-    glEnable(GL_MULTISAMPLE);
     glEnable(GL_DEPTH_TEST);
 }
 

@@ -1,6 +1,7 @@
 #ifndef SCENEDIRECTOR_H
 #define SCENEDIRECTOR_H
 
+#include "multisampletarget.h"
 #include "picturetextures.h"
 
 #include <QSize>
@@ -28,18 +29,24 @@ public:
 
     SceneDirector(QObject *owner, const Clock *clock);
 
-    // The GL format the scenes are drawn with: double-buffered RGB with a
-    // depth buffer, multisampled.
+    // When the later scenes are prepared: at the start, or once the first
+    // frame is shown (see prepareLaterScenes).
+    enum class Preparation { AtStart, AfterFirstFrame };
+
+    // The GL format of the window the scenes are shown in: double-buffered
+    // RGB. The scenes bring their own samples, depth and stencil.
     static QSurfaceFormat surfaceFormat();
     // The timeline's length in milliseconds: the last scene ends there.
     static qint64 length();
 
     // With the GL context current, before the first frame: the plasma, the
-    // first caption and the GL state that every frame relies on.
-    void initializeGL(QSize size);
-    // With the GL context current, after the first frame: the pictures of the
-    // later scenes, and every scene drawn unseen, so that the driver is ready
-    // for it at the cuts. The timeline waits for it.
+    // first caption, the GL state that every frame relies on and the frames'
+    // target of `size` pixels with `samples` a pixel, resolved into the
+    // framebuffer `output` (a framebuffer object, or the context's default).
+    void start(GLuint output, QSize size, int samples, Preparation preparation);
+    // With the GL context current: the pictures of the later scenes, and
+    // every scene drawn unseen, so that the driver is ready for it at the
+    // cuts. The timeline waits for it.
     void prepareLaterScenes();
     void resizeGL(int width, int height);
 
@@ -79,6 +86,7 @@ private:
     void moveLight(const GLfloat position[4]);
 
     void paintScene(int shown);
+    void paintSceneWithEdges(int shown);
     static void clearBuffers();
     void paintPlasmaScene();
     void paintPlasma();
@@ -91,6 +99,7 @@ private:
     QObject *owner;
     const Clock *clock;
     PictureTextures pictures;
+    MultisampleTarget target;
     bool prepared = false;
     int scene = 0;
     bool ended = false;

@@ -41,6 +41,12 @@ struct TestAccess
         return widget.director.pictures.texture(i);
     }
     static Plasma *plasma(const GLWidget &widget) { return widget.director.plasma; }
+    static MultisampleTarget &target(GLWidget &widget) { return widget.director.target; }
+    static MultisampleTarget &target(SceneDirector &director) { return director.target; }
+    static QOpenGLFramebufferObject *framebuffer(MultisampleTarget &target)
+    {
+        return target.framebuffer.get();
+    }
     static Cube *cube(const GLWidget &widget, int i) { return widget.director.cubes[i]; }
     static Object *dialog(const GLWidget &widget) { return widget.director.dialog; }
     static bool laterScenesPrepared(const GLWidget &widget)

@@ -1,0 +1,94 @@
+#include "multisampletarget.h"
+
+#include <QOpenGLContext>
+#include <QOpenGLExtraFunctions>
+#include <QOpenGLFramebufferObject>
+
+#include <cstdio>
+
+namespace {
+// Opaque colour, as the screen shows it: a window or a capture without an
+// alpha channel, and one with, get the same frames.
+const GLenum ColourFormat = GL_RGB8;
+
+QOpenGLExtraFunctions *gl()
+{
+    return QOpenGLContext::currentContext()->extraFunctions();
+}
+
+int maximumSamples()
+{
+    GLint samples = 0;
+    gl()->glGetIntegerv(GL_MAX_SAMPLES, &samples);
+    return samples;
+}
+
+// Said once per process: the picture stays as it is from then on.
+void sayFewerSamples(int offered)
+{
+    static bool said = false;
+    if (said)
+        return;
+    said = true;
+    std::fprintf(stderr, "Plok draws with %d samples a pixel, the most this OpenGL offers.\n",
+                 offered);
+}
+} // namespace
+
+MultisampleTarget::MultisampleTarget() = default;
+
+MultisampleTarget::~MultisampleTarget() = default;
+
+void MultisampleTarget::create(GLuint output, QSize size, int samples)
+{
+    this->output = output;
+    drawnSamples = qMin(samples, maximumSamples());
+    if (drawnSamples < samples)
+        sayFewerSamples(drawnSamples);
+    outputSize = QSize();
+    resize(size);
+}
+
+void MultisampleTarget::resize(QSize size)
+{
+    if (size == outputSize)
+        return;
+    outputSize = size;
+    QOpenGLFramebufferObjectFormat format;
+    format.setAttachment(QOpenGLFramebufferObject::CombinedDepthStencil);
+    format.setSamples(drawnSamples);
+    format.setInternalTextureFormat(ColourFormat);
+    framebuffer.reset();
+    framebuffer = std::make_unique<QOpenGLFramebufferObject>(size.expandedTo(QSize(1, 1)), format);
+}
+
+QSize MultisampleTarget::size() const
+{
+    return outputSize;
+}
+
+int MultisampleTarget::samples() const
+{
+    return drawnSamples;
+}
+
+void MultisampleTarget::bind()
+{
+    framebuffer->bind();
+}
+
+void MultisampleTarget::bindOutput()
+{
+    gl()->glBindFramebuffer(GL_FRAMEBUFFER, output);
+}
+
+void MultisampleTarget::resolve()
+{
+    const int width = outputSize.width();
+    const int height = outputSize.height();
+    gl()->glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer->handle());
+    gl()->glBindFramebuffer(GL_DRAW_FRAMEBUFFER, output);
+    gl()->glBlitFramebuffer(0, 0, width, height, 0, 0, width, height, GL_COLOR_BUFFER_BIT,
+                            GL_NEAREST);
+    bindOutput();
+}
