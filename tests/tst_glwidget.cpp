@@ -213,6 +213,8 @@ private slots:
     void sceneThreeEntry();
     void fourthChangeCloses();
     void followsItsClock();
+    void cutsOnTheTimeline_data();
+    void cutsOnTheTimeline();
     void frame_data();
     void frame();
     void plasmaFillsWindow();
@@ -291,6 +293,9 @@ void TestGLWidget::advanceTo(int scene)
 void TestGLWidget::verifyStateBetweenFrames(bool light1)
 {
     QVERIFY(!GLFixture::isEnabled(GL_BLEND));
+    // The captions blend by their alpha: their colours are not premultiplied.
+    QCOMPARE(integer(GL_BLEND_SRC_RGB), GL_SRC_ALPHA);
+    QCOMPARE(integer(GL_BLEND_DST_RGB), GL_ONE_MINUS_SRC_ALPHA);
     QVERIFY(!GLFixture::isEnabled(GL_ALPHA_TEST));
     QVERIFY(!GLFixture::isEnabled(GL_LIGHTING));
     QCOMPARE(GLFixture::isEnabled(GL_LIGHT1), light1);
@@ -743,6 +748,46 @@ void TestGLWidget::followsItsClock()
     QVERIFY(window.isVisible());
     clock.msecs = 45000;
     QTRY_VERIFY_WITH_TIMEOUT(!window.isVisible(), EventDeadline);
+}
+
+void TestGLWidget::cutsOnTheTimeline_data()
+{
+    QTest::addColumn<int>("scene");
+    QTest::addColumn<qint64>("end");
+    QTest::addColumn<qint64>("lead");
+    const qint64 ends[] = { 7000, 14500, 22000, 45000 };
+    for (int scene = 0; scene < 4; ++scene) {
+        for (qint64 lead : { 0, 45 })
+            QTest::addRow("scene %d, %lld ms ahead", scene, lead) << scene << ends[scene] << lead;
+    }
+}
+
+// Each scene ends at its place on the music's timeline, counted from the
+// start; a change asked for `lead` ms ahead is due that much earlier, and
+// the scene timer aims there.
+void TestGLWidget::cutsOnTheTimeline()
+{
+    QFETCH(int, scene);
+    QFETCH(qint64, end);
+    QFETCH(qint64, lead);
+
+    HandClock clock;
+    GLWidget window(&clock);
+    window.resize(NormalSize);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window, EventDeadline));
+    QTRY_VERIFY_WITH_TIMEOUT(TestAccess::laterScenesPrepared(window), EventDeadline);
+    window.makeCurrent();
+    SceneDirector &director = TestAccess::director(window);
+    while (TestAccess::scene(director) < scene)
+        director.changeScene();
+
+    clock.msecs = end - lead - 1;
+    QVERIFY(!director.changeDue(lead));
+    QCOMPARE(director.msecsToChange(lead), qint64(1));
+    clock.msecs = end - lead;
+    QVERIFY(director.changeDue(lead));
+    QCOMPARE(director.msecsToChange(lead), qint64(0));
 }
 
 void TestGLWidget::frame_data()
