@@ -9,6 +9,8 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMetaMethod>
+#include <QOpenGLExtraFunctions>
+#include <QRandomGenerator>
 #include <QOpenGLFramebufferObject>
 #include <QScreen>
 #include <QTransform>
@@ -93,6 +95,32 @@ GLint integer(GLenum name)
     GLint value = 0;
     glGetIntegerv(name, &value);
     return value;
+}
+
+// The smallest mipmap level the bound texture holds: a texture filtered
+// through its mipmaps draws as if texturing were off unless it holds every
+// level down to 1 x 1.
+int smallestLevel(GLuint texture)
+{
+    glBindTexture(GL_TEXTURE_2D, texture);
+    int level = 0;
+    GLint width = 0;
+    for (; level < 16; ++level) {
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, level + 1, GL_TEXTURE_WIDTH, &width);
+        if (width == 0)
+            break;
+    }
+    return level;
+}
+
+bool mipmapsComplete(GLuint texture)
+{
+    const int last = smallestLevel(texture);
+    GLint width = 0;
+    GLint height = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, last, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, last, GL_TEXTURE_HEIGHT, &height);
+    return last > 0 && width == 1 && height == 1;
 }
 
 // How many texture names the context holds, among the first few hundred.
@@ -208,6 +236,8 @@ private slots:
     void resizeKeepsPerspective();
     void initialState();
     void picturesAndPlasmaTextures();
+    void mipmapsAreGLs_data();
+    void mipmapsAreGLs();
     void sceneOneEntry();
     void sceneTwoEntry();
     void sceneThreeEntry();
@@ -616,11 +646,54 @@ void TestGLWidget::picturesAndPlasmaTextures()
         QCOMPARE(GLFixture::textureParameter(texture, GL_TEXTURE_MIN_FILTER),
                  GL_LINEAR_MIPMAP_LINEAR);
         QCOMPARE(GLFixture::textureParameter(texture, GL_TEXTURE_MAG_FILTER), GL_LINEAR);
-        QCOMPARE(GLFixture::textureParameter(texture, GL_GENERATE_MIPMAP), GL_TRUE);
+        QVERIFY(mipmapsComplete(texture));
     }
     const GLuint plasmaTexture = TestAccess::plasmaTexture(*widget);
     QVERIFY(glIsTexture(plasmaTexture));
     QVERIFY(!names.contains(plasmaTexture));
+}
+
+void TestGLWidget::mipmapsAreGLs_data()
+{
+    QTest::addColumn<QImage>("image");
+    QImage noise(256, 256, QImage::Format_ARGB32);
+    QRandomGenerator random(27);
+    for (int y = 0; y < noise.height(); ++y) {
+        for (int x = 0; x < noise.width(); ++x)
+            noise.setPixel(x, y, random.generate());
+    }
+    QTest::newRow("noise, 256 x 256") << noise;
+    QTest::newRow("the credits, 256 x 1024")
+        << PictureTextures::texels(QImage(":dialogs/credits.png"));
+    QTest::newRow("a caption, 512 x 64") << PictureTextures::texels(QImage(":dialogs/1.png"));
+}
+
+// The mipmaps made without GL are the ones GL makes, texel for texel, at
+// every level: the pictures look as they did when GL made them.
+void TestGLWidget::mipmapsAreGLs()
+{
+    QFETCH(QImage, image);
+
+    showWidget();
+    const PictureTextures::Levels levels =
+        PictureTextures::levels(image, PictureTextures::Mipmaps::Made);
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, image.width(), image.height(), 0, GL_RGBA,
+                 GL_UNSIGNED_BYTE, image.constBits());
+    QOpenGLContext::currentContext()->extraFunctions()->glGenerateMipmap(GL_TEXTURE_2D);
+    QCOMPARE(levels.size() - 1, smallestLevel(texture));
+    for (int level = 1; level < levels.size(); ++level) {
+        const QImage &made = levels[level];
+        QImage fromGL(made.size(), made.format());
+        glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, fromGL.bits());
+        QVERIFY2(fromGL == made, qPrintable(QString("level %1, %2 x %3")
+                                                .arg(level)
+                                                .arg(made.width())
+                                                .arg(made.height())));
+    }
+    glDeleteTextures(1, &texture);
 }
 
 void TestGLWidget::sceneOneEntry()
@@ -685,7 +758,7 @@ void TestGLWidget::sceneThreeEntry()
     // the one it replaces is deleted.
     const GLuint plasmaTexture = TestAccess::plasmaTexture(*widget);
     QVERIFY(glIsTexture(plasmaTexture));
-    QCOMPARE(GLFixture::textureParameter(plasmaTexture, GL_GENERATE_MIPMAP), GL_TRUE);
+    QVERIFY(mipmapsComplete(plasmaTexture));
     QCOMPARE(liveTextures(), texturesBefore);
 
     const Object *dialog = TestAccess::dialog(*widget);
@@ -962,9 +1035,8 @@ void TestGLWidget::plasmaMipmapsOnlyWhenSmaller_data()
 }
 
 // A window smaller than the plasma's image shows it smoothed through its
-// mipmaps; a larger one never reads them, so they are not made. Either way
-// the plasma shows: a texture whose filter wants mipmaps it lacks draws as
-// if texturing were off.
+// mipmaps; a larger one never reads them. Either way the plasma shows: a
+// texture whose filter wants mipmaps it lacks draws as if texturing were off.
 void TestGLWidget::plasmaMipmapsOnlyWhenSmaller()
 {
     QFETCH(QSize, window);
@@ -976,7 +1048,9 @@ void TestGLWidget::plasmaMipmapsOnlyWhenSmaller()
     TestAccess::paintGL(*widget);
 
     const GLuint texture = TestAccess::plasmaTexture(*widget);
-    QCOMPARE(GLFixture::textureParameter(texture, GL_GENERATE_MIPMAP) == GL_TRUE, mipmapped);
+    QCOMPARE(GLFixture::textureParameter(texture, GL_TEXTURE_MIN_FILTER),
+             mipmapped ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
+    QVERIFY(!mipmapped || mipmapsComplete(texture));
     const QPoint corner(2, 2);
     const QColor found = GLFixture::pixel(corner.x(), corner.y());
     const QColor expected = exchangeRedBlue(

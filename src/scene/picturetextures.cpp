@@ -7,22 +7,45 @@
 namespace {
 const char *const CaptionPath = ":dialogs/%1.png";
 const char *const CreditsPath = ":dialogs/credits.png";
+const int BytesPerTexel = 4;
 
-// The captions, then the credits, as texels: each at its texture's index.
-QVector<QImage> decodePictures()
+// The captions, then the credits, as texels with their mipmaps: each at its
+// texture's index.
+QVector<PictureTextures::Levels> decodePictures()
 {
-    QVector<QImage> pictures;
+    QVector<QImage> texels;
     for (int i = 0; i < PictureTextures::CaptionCount; ++i)
-        pictures << PictureTextures::texels(QImage(QString(CaptionPath).arg(i)));
-    pictures << PictureTextures::texels(QImage(CreditsPath));
+        texels << PictureTextures::texels(QImage(QString(CaptionPath).arg(i)));
+    texels << PictureTextures::texels(QImage(CreditsPath));
+
+    QVector<PictureTextures::Levels> pictures;
+    for (const QImage &image : texels)
+        pictures << PictureTextures::levels(image, PictureTextures::Mipmaps::Made);
     return pictures;
 }
 
-// Specifies the bound texture as the texels.
-void upload(const QImage &texels)
+int mean(int a, int b)
 {
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, texels.width(), texels.height(), 0, GL_RGBA,
-                 GL_UNSIGNED_BYTE, texels.constBits());
+    return (a + b + 1) >> 1;
+}
+
+// The next smaller level: half as wide and high, down to 1.
+QImage halved(const QImage &image)
+{
+    QImage half(qMax(image.width() / 2, 1), qMax(image.height() / 2, 1), image.format());
+    const int across = image.width() > 1 ? BytesPerTexel : 0;
+    const int down = image.height() > 1 ? 1 : 0;
+    for (int y = 0; y < half.height(); ++y) {
+        const uchar *upper = image.constScanLine(2 * y);
+        const uchar *lower = image.constScanLine(2 * y + down);
+        uchar *out = half.scanLine(y);
+        for (int byte = 0; byte < half.width() * BytesPerTexel; ++byte) {
+            const int at = (byte / BytesPerTexel) * 2 * BytesPerTexel + byte % BytesPerTexel;
+            out[byte] = uchar(
+                mean(mean(upper[at], upper[at + across]), mean(lower[at], lower[at + across])));
+        }
+    }
+    return half;
 }
 } // namespace
 
@@ -35,17 +58,16 @@ PictureTextures::PictureTextures()
 void PictureTextures::uploadFirstCaption()
 {
     pictures = decoded.get();
-    textures[FirstCaption] = makeTexture(pictures[FirstCaption], Mipmaps::None);
+    textures[FirstCaption] = makeTexture({ pictures[FirstCaption].first() });
 }
 
-// llvmpipe takes 50 ms to make the first mipmaps of a run.
 void PictureTextures::uploadTheRest()
 {
     glBindTexture(GL_TEXTURE_2D, textures[FirstCaption]);
-    filterLinearly(Mipmaps::Generated);
+    filterLinearly(Mipmaps::Made);
     upload(pictures[FirstCaption]);
     for (int i = FirstCaption + 1; i < Count; ++i)
-        textures[i] = makeTexture(pictures[i], Mipmaps::Generated);
+        textures[i] = makeTexture(pictures[i]);
     pictures.clear();
 }
 
@@ -64,13 +86,32 @@ QImage PictureTextures::texels(const QImage &image)
     return bottomUp;
 }
 
-GLuint PictureTextures::makeTexture(const QImage &texels, Mipmaps mipmaps)
+PictureTextures::Levels PictureTextures::levels(const QImage &image, Mipmaps mipmaps)
+{
+    Levels levels { image };
+    if (mipmaps == Mipmaps::Made) {
+        while (levels.last().width() > 1 || levels.last().height() > 1)
+            levels << halved(levels.last());
+    }
+    return levels;
+}
+
+void PictureTextures::upload(const Levels &levels)
+{
+    for (int level = 0; level < levels.size(); ++level) {
+        const QImage &image = levels[level];
+        glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA, image.width(), image.height(), 0, GL_RGBA,
+                     GL_UNSIGNED_BYTE, image.constBits());
+    }
+}
+
+GLuint PictureTextures::makeTexture(const Levels &levels)
 {
     GLuint texture = 0;
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
-    filterLinearly(mipmaps);
-    upload(texels);
+    filterLinearly(levels.size() > 1 ? Mipmaps::Made : Mipmaps::None);
+    upload(levels);
     return texture;
 }
 
@@ -79,9 +120,7 @@ GLuint PictureTextures::makeTexture(const QImage &texels, Mipmaps mipmaps)
 // smaller than its image, they would be neither read nor worth their making.
 void PictureTextures::filterLinearly(Mipmaps mipmaps)
 {
-    const bool generated = mipmaps == Mipmaps::Generated;
-    glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, generated ? GL_TRUE : GL_FALSE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER,
-                    generated ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
+                    mipmaps == Mipmaps::Made ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
 }

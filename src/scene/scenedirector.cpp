@@ -162,12 +162,10 @@ void SceneDirector::start(GLuint output, QSize size, int samples, Preparation pr
     glDepthFunc(GL_LESS);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_TEXTURE_2D);
-    glHint(GL_GENERATE_MIPMAP_HINT, GL_NICEST);
     target.create(output, size, samples);
     resizeGL(size.width(), size.height());
 
-    plasmaTexture = PictureTextures::makeTexture(PictureTextures::texels(*plasma->getImage()),
-                                                 PictureTextures::Mipmaps::None);
+    plasmaTexture = makePlasmaTexture(PictureTextures::Mipmaps::None);
     pictures.uploadFirstCaption();
     setUpCaption();
     if (preparation == Preparation::AtStart)
@@ -275,8 +273,7 @@ void SceneDirector::enterSceneThree()
     scene = 3;
     plasma->start(CreditsPlasmaInterval);
     glDeleteTextures(1, &plasmaTexture);
-    plasmaTexture = PictureTextures::makeTexture(PictureTextures::texels(*plasma->getImage()),
-                                                 PictureTextures::Mipmaps::Generated);
+    plasmaTexture = makePlasmaTexture(PictureTextures::Mipmaps::Made);
     placeCaption(dialog, pictures, Credits);
     placeCubes(cubes, SceneThreeCubes);
     moveLight(LightAboveBehind);
@@ -365,11 +362,12 @@ void SceneDirector::clearBuffers()
 // material and blending the first time it is drawn, and makes it again for
 // another order of the draws within a frame: llvmpipe compiles shaders then,
 // for 100 ms and more with an empty cache; and the first resolve of the
-// samples is made the same way. So every scene's frame is drawn here twice,
-// the first after a frame of the scene before, each flushed as a swap would,
-// into a corner of the frames' target and of the output that the next frame
-// covers; no cut then waits for the driver. Where the objects stand plays no
-// part in it; what the later scenes light is lit only for the while.
+// samples is made the same way. So every later scene's frame is drawn here
+// twice, the first after a frame of the scene before, each flushed as a swap
+// would, into a corner of the frames' target and of the output that the next
+// frame covers; no cut then waits for the driver. The plasma's scene is
+// ready from the first frame. Where the objects stand plays no part in it;
+// what the later scenes light is lit only for the while.
 void SceneDirector::warmUp()
 {
     GLint viewport[4] = {};
@@ -377,7 +375,7 @@ void SceneDirector::warmUp()
     glViewport(0, 0, WarmUpSize, WarmUpSize);
     glScissor(0, 0, WarmUpSize, WarmUpSize);
     glEnable(GL_SCISSOR_TEST);
-    for (int shown = 0; shown < SceneCount; ++shown) {
+    for (int shown = 1; shown < SceneCount; ++shown) {
         if (shown == LitFrom) {
             switchLightOn(LightAmbient, LightDiffuse, LightAboveAhead);
             setCubesLit(true);
@@ -426,8 +424,7 @@ void SceneDirector::paintPlasma()
 
     glBindTexture(GL_TEXTURE_2D, plasmaTexture);
     Object::clampTextureToEdge();
-    filterPlasmaQuad();
-    Object::uploadPlasma(plasma);
+    uploadPlasma(plasmaQuadMipmaps());
 
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
@@ -446,13 +443,27 @@ void SceneDirector::paintPlasma()
 
 // A target at least as large as the plasma's image only ever magnifies it,
 // and the mipmaps that a smaller one needs are neither made nor read.
-void SceneDirector::filterPlasmaQuad()
+PictureTextures::Mipmaps SceneDirector::plasmaQuadMipmaps()
 {
     GLint viewport[4] = {};
     glGetIntegerv(GL_VIEWPORT, viewport);
     const bool minified = viewport[2] < PlasmaSize.width() || viewport[3] < PlasmaSize.height();
-    PictureTextures::filterLinearly(minified ? PictureTextures::Mipmaps::Generated
-                                             : PictureTextures::Mipmaps::None);
+    return minified ? PictureTextures::Mipmaps::Made : PictureTextures::Mipmaps::None;
+}
+
+// The plasma's texture as GL makes an image's: bottom row first, in RGBA.
+GLuint SceneDirector::makePlasmaTexture(PictureTextures::Mipmaps mipmaps) const
+{
+    return PictureTextures::makeTexture(
+        PictureTextures::levels(PictureTextures::texels(*plasma->getImage()), mipmaps));
+}
+
+// Re-specifies the bound texture with the plasma's current image, its bytes
+// as they lie: red and blue arrive exchanged, and the top row at t = 0.
+void SceneDirector::uploadPlasma(PictureTextures::Mipmaps mipmaps) const
+{
+    PictureTextures::filterLinearly(mipmaps);
+    PictureTextures::upload(PictureTextures::levels(*plasma->getImage(), mipmaps));
 }
 
 void SceneDirector::paintOneCube()
@@ -476,16 +487,15 @@ void SceneDirector::paintLitCubes()
     glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, DefaultDiffuse);
 }
 
-// The plasma's image changes between frames, not between cubes, so the first
-// cube's upload serves all four. Each upload of a texture that a draw of the
-// frame has used makes llvmpipe finish that draw first.
+// The plasma's image changes between frames, not between cubes, so one
+// upload serves all four. Each upload of a texture that a draw of the frame
+// has used makes llvmpipe finish that draw first.
 void SceneDirector::paintTexturedCubes()
 {
-    Plasma *upload = plasma;
-    for (Cube *cube : cubes) {
-        cube->drawTextured(plasmaTexture, upload);
-        upload = nullptr;
-    }
+    glBindTexture(GL_TEXTURE_2D, plasmaTexture);
+    uploadPlasma(PictureTextures::Mipmaps::Made);
+    for (Cube *cube : cubes)
+        cube->drawTextured(plasmaTexture, nullptr);
 }
 
 // Drawn last in every scene: the caption's draw turns the depth test off, so

@@ -90,7 +90,9 @@ private:
     static void clearBuffers();
     void paintPlasmaScene();
     void paintPlasma();
-    void filterPlasmaQuad();
+    PictureTextures::Mipmaps plasmaQuadMipmaps();
+    GLuint makePlasmaTexture(PictureTextures::Mipmaps mipmaps) const;
+    void uploadPlasma(PictureTextures::Mipmaps mipmaps) const;
     void paintOneCube();
     void paintLitCubes();
     void paintTexturedCubes();
