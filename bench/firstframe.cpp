@@ -1,13 +1,14 @@
 // Preloaded into the demo by scripts/bench (LD_PRELOAD): notes when the
-// first frame reaches the screen, and the longest wait between frames once
-// the first second is over, which the demo itself does not log. At the first
-// buffer swap it writes one line to the file named by PLOK_FIRST_FRAME_FILE:
-// the wall-clock time in microseconds since the epoch right after the swap,
-// then the GL renderer and version strings, separated by tabs. At exit it
-// adds a line "longest", the longest time between two swaps of which the
-// first came a second or more after the first frame, and the wall-clock
-// time of the second, in microseconds. Every call is handed on to the real
-// glXSwapBuffers.
+// first frame reaches the screen, every frame of the first seconds, and the
+// longest wait between frames once the first second is over, which the demo
+// itself does not log. At the first buffer swap it writes one line to the
+// file named by PLOK_FIRST_FRAME_FILE: the wall-clock time in microseconds
+// since the epoch right after the swap, then the GL renderer and version
+// strings, separated by tabs. At exit it adds a line "swap" and the time for
+// each swap of the first seconds, then a line "longest", the longest time
+// between two swaps of which the first came a second or more after the first
+// frame, and the wall-clock time of the second, in microseconds. Every call
+// is handed on to the real glXSwapBuffers.
 
 #include <GL/gl.h>
 #include <GL/glx.h>
@@ -22,6 +23,8 @@ namespace {
 using SwapBuffers = void (*)(Display *, GLXDrawable);
 
 const long long FirstSecond = 1000000;
+// The swaps noted one by one: the start-up, the first cut, and a margin.
+const int NotedSwaps = 400;
 
 long long wallClockMicroseconds()
 {
@@ -43,6 +46,8 @@ struct Swaps
     long long last = 0;
     long long longest = 0;
     long long longestEndedAt = 0;
+    long long noted[NotedSwaps] = {};
+    int count = 0;
 
     void note(long long swappedAt)
     {
@@ -51,6 +56,8 @@ struct Swaps
             longestEndedAt = swappedAt;
         }
         last = swappedAt;
+        if (count < NotedSwaps)
+            noted[count++] = swappedAt;
     }
 
     ~Swaps()
@@ -59,6 +66,8 @@ struct Swaps
         if (!path || first == 0)
             return;
         if (FILE *file = std::fopen(path, "a")) {
+            for (int i = 0; i < count; ++i)
+                std::fprintf(file, "swap\t%lld\n", noted[i]);
             std::fprintf(file, "longest\t%lld\t%lld\n", longest, longestEndedAt);
             std::fclose(file);
         }
