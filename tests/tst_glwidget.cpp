@@ -6,12 +6,13 @@
 #include "testaccess.h"
 
 #include <QAbstractEventDispatcher>
+#include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMetaMethod>
 #include <QOpenGLExtraFunctions>
-#include <QRandomGenerator>
 #include <QOpenGLFramebufferObject>
+#include <QRandomGenerator>
 #include <QScreen>
 #include <QTransform>
 #include <QtTest>
@@ -245,6 +246,7 @@ private slots:
     void followsItsClock();
     void cutsOnTheTimeline_data();
     void cutsOnTheTimeline();
+    void firstCutWaitsForPreparation();
     void frame_data();
     void frame();
     void plasmaFillsWindow();
@@ -688,10 +690,9 @@ void TestGLWidget::mipmapsAreGLs()
         const QImage &made = levels[level];
         QImage fromGL(made.size(), made.format());
         glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, fromGL.bits());
-        QVERIFY2(fromGL == made, qPrintable(QString("level %1, %2 x %3")
-                                                .arg(level)
-                                                .arg(made.width())
-                                                .arg(made.height())));
+        QVERIFY2(fromGL == made,
+                 qPrintable(
+                     QString("level %1, %2 x %3").arg(level).arg(made.width()).arg(made.height())));
     }
     glDeleteTextures(1, &texture);
 }
@@ -861,6 +862,30 @@ void TestGLWidget::cutsOnTheTimeline()
     clock.msecs = end - lead;
     QVERIFY(director.changeDue(lead));
     QCOMPARE(director.msecsToChange(lead), qint64(0));
+}
+
+// A clock that has reached the first cut before the first frame: the cut
+// waits, and says so once, while the window shows its first scene and
+// prepares the later ones between its frames; then it comes.
+void TestGLWidget::firstCutWaitsForPreparation()
+{
+    HandClock clock;
+    clock.msecs = 7000;
+    GLWidget window(&clock);
+    window.resize(NormalSize);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window, EventDeadline));
+
+    QDeadlineTimer deadline(EventDeadline);
+    unsigned int framesShown = 0;
+    while (!TestAccess::laterScenesPrepared(window) && !deadline.hasExpired()) {
+        QCOMPARE(TestAccess::scene(window), 0);
+        framesShown = qMax(framesShown, TestAccess::frames(window));
+        QTest::qWait(5);
+    }
+    QVERIFY2(framesShown > 1, "the window showed no frames while it prepared");
+    QTRY_COMPARE_WITH_TIMEOUT(TestAccess::scene(window), 1, EventDeadline);
+    QCOMPARE(debugMessages.filter("cut waits").size(), 1);
 }
 
 void TestGLWidget::frame_data()

@@ -61,6 +61,10 @@ void GLWidget::followTimeline()
         changeScene();
     if (!director.finished() && director.laterScenesPrepared())
         sceneTimer.start(int(director.msecsToChange(cutLead())));
+    if (director.changeWaits(cutLead()) && !saidWaiting) {
+        DebugLog::text("The later scenes are not ready: the cut waits for them");
+        saidWaiting = true;
+    }
 }
 
 // How long before the clock reaches a change it is made. A cut is seen once
@@ -114,7 +118,7 @@ void GLWidget::toggleFullScreen()
 void GLWidget::initializeGL()
 {
     director.start(defaultFramebufferObject(), pixelSize(width(), height()),
-                   MultisampleTarget::Samples, SceneDirector::Preparation::AfterFirstFrame);
+                   MultisampleTarget::Samples, SceneDirector::Preparation::InParts);
 }
 
 void GLWidget::resizeGL(int width, int height)
@@ -145,7 +149,8 @@ void GLWidget::paintGL()
 
 // The painting and the buffer swap, where the frame is rasterised and sent
 // to the screen. What the first frame does not need waits until it is
-// shown, and behind whatever else waits for that (the soundtrack).
+// shown, and behind whatever else waits for that (the soundtrack); then a
+// part of it comes after each frame, in the time before the next.
 void GLWidget::frameShown()
 {
     frameDuration += (frameTime.elapsed() - frameDuration) / FrameDurationSmoothing;
@@ -158,7 +163,7 @@ void GLWidget::prepareLaterScenes()
     if (director.laterScenesPrepared())
         return;
     makeCurrent();
-    director.prepareLaterScenes();
+    director.prepareNextPart();
     followTimeline();
 }
 

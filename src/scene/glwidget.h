@@ -55,6 +55,8 @@ private:
     qint64 frameDuration = 0;
     // The desktop's scale at the last resize.
     qreal pixelRatio = 0;
+    // A cut has waited for the later scenes, and the log says so.
+    bool saidWaiting = false;
     QElapsedTimer frameTime;
 };
 

@@ -84,11 +84,18 @@ void MultisampleTarget::bindOutput()
 
 void MultisampleTarget::resolve()
 {
-    const int width = outputSize.width();
-    const int height = outputSize.height();
+    resolve(QRect(QPoint(0, 0), outputSize));
+}
+
+void MultisampleTarget::resolve(const QRect &area)
+{
+    const int left = area.left();
+    const int bottom = area.top();
+    const int right = area.left() + area.width();
+    const int top = area.top() + area.height();
     gl()->glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer->handle());
     gl()->glBindFramebuffer(GL_DRAW_FRAMEBUFFER, output);
-    gl()->glBlitFramebuffer(0, 0, width, height, 0, 0, width, height, GL_COLOR_BUFFER_BIT,
+    gl()->glBlitFramebuffer(left, bottom, right, top, left, bottom, right, top, GL_COLOR_BUFFER_BIT,
                             GL_NEAREST);
     bindOutput();
 }

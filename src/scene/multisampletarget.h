@@ -1,6 +1,7 @@
 #ifndef MULTISAMPLETARGET_H
 #define MULTISAMPLETARGET_H
 
+#include <QRect>
 #include <QSize>
 #include <qopengl.h>
 
@@ -35,8 +36,10 @@ public:
     void bind();
     // Binds the output, to draw into without samples.
     void bindOutput();
-    // Averages each pixel's samples into the output, and binds the output.
+    // Averages each pixel's samples into the output, all of it or an area,
+    // and binds the output.
     void resolve();
+    void resolve(const QRect &area);
 
 private:
     friend struct TestAccess;

@@ -4,6 +4,10 @@
 #include "cube.h"
 #include "object.h"
 #include "plasma.h"
+#include "scenerehearsal.h"
+
+#include <QOpenGLContext>
+#include <QThread>
 
 #include <GL/glu.h>
 
@@ -18,7 +22,6 @@ const qint64 SceneEnds[] = { 7000, 14500, 22000, 45000 };
 const int SceneCount = 4;
 // The light comes on with the three-cube scene and stays on.
 const int LitFrom = 2;
-const int WarmUpSize = 64;
 
 const QSize PlasmaSize(256, 256);
 const int PlasmaColors = 256;
@@ -121,6 +124,28 @@ void switchLightOn(const GLfloat ambient[4], const GLfloat diffuse[4], const GLf
     glEnable(GL_LIGHT1);
 }
 
+// The warm-up draws into a corner of the target, which costs little; the
+// next frame covers it. A scissor would confine the clears too, but llvmpipe
+// then clears by drawing, with a shader that no frame needs.
+const QRect WarmUpCorner(0, 0, 64, 64);
+
+// The viewport on the warm-up's corner for as long as this lives.
+class CornerViewport
+{
+public:
+    CornerViewport()
+    {
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        glViewport(WarmUpCorner.x(), WarmUpCorner.y(), WarmUpCorner.width(), WarmUpCorner.height());
+    }
+    ~CornerViewport() { glViewport(viewport[0], viewport[1], viewport[2], viewport[3]); }
+    CornerViewport(const CornerViewport &) = delete;
+    CornerViewport &operator=(const CornerViewport &) = delete;
+
+private:
+    GLint viewport[4] = {};
+};
+
 template<std::size_t N> void spinCubes(Cube *const *cubes, const Spin (&spins)[N])
 {
     for (std::size_t i = 0; i < N; ++i)
@@ -136,6 +161,8 @@ SceneDirector::SceneDirector(QObject *owner, const Clock *clock)
     for (Cube *&cube : cubes)
         cube = new Cube(owner);
 }
+
+SceneDirector::~SceneDirector() = default;
 
 QSurfaceFormat SceneDirector::surfaceFormat()
 {
@@ -168,15 +195,59 @@ void SceneDirector::start(GLuint output, QSize size, int samples, Preparation pr
     plasmaTexture = makePlasmaTexture(PictureTextures::Mipmaps::None);
     pictures.uploadFirstCaption();
     setUpCaption();
-    if (preparation == Preparation::AtStart)
-        prepareLaterScenes();
+    if (preparation == Preparation::InParts) {
+        nextPart = Part::Rehearsal;
+        return;
+    }
+    // A frame of the first scene, as a window shows it before it prepares
+    // the later ones: the driver makes the draws after it anew. A thread
+    // asked to stop (a rehearsal whose window has closed) stops between
+    // parts.
+    paint();
+    nextPart = Part::Pictures;
+    while (nextPart != Part::Done && !QThread::currentThread()->isInterruptionRequested())
+        prepareNextPart();
 }
 
-void SceneDirector::prepareLaterScenes()
+void SceneDirector::prepareNextPart()
 {
-    pictures.uploadTheRest();
-    warmUp();
-    prepared = true;
+    switch (nextPart) {
+    case Part::Rehearsal:
+        rehearsal = std::make_unique<SceneRehearsal>(QOpenGLContext::currentContext()->format(),
+                                                     target.samples());
+        rehearsal->start();
+        break;
+    case Part::Pictures:
+        pictures.uploadTheRest();
+        break;
+    case Part::Target:
+        if (rehearsing())
+            return;
+        warmUpTarget();
+        break;
+    case Part::SceneOne:
+        warmUpScene(1);
+        break;
+    case Part::Resolve:
+        warmUpResolve();
+        break;
+    case Part::SceneTwo:
+        warmUpScene(2);
+        break;
+    case Part::SceneThree:
+        warmUpScene(3);
+        rehearsal.reset();
+        break;
+    case Part::NotStarted:
+    case Part::Done:
+        return;
+    }
+    nextPart = Part(int(nextPart) + 1);
+}
+
+bool SceneDirector::rehearsing() const
+{
+    return rehearsal && !rehearsal->isFinished();
 }
 
 void SceneDirector::resizeGL(int width, int height)
@@ -210,7 +281,12 @@ void SceneDirector::setUpCaption()
 // timeline waits for them before its first change.
 bool SceneDirector::changeDue(qint64 lead) const
 {
-    return prepared && !ended && clock->elapsed() + lead >= SceneEnds[scene];
+    return laterScenesPrepared() && !ended && clock->elapsed() + lead >= SceneEnds[scene];
+}
+
+bool SceneDirector::changeWaits(qint64 lead) const
+{
+    return !laterScenesPrepared() && !ended && clock->elapsed() + lead >= SceneEnds[scene];
 }
 
 qint64 SceneDirector::msecsToChange(qint64 lead) const
@@ -243,7 +319,7 @@ bool SceneDirector::finished() const
 
 bool SceneDirector::laterScenesPrepared() const
 {
-    return prepared;
+    return nextPart == Part::Done;
 }
 
 bool SceneDirector::inLastScene() const
@@ -358,37 +434,50 @@ void SceneDirector::clearBuffers()
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
 }
 
+// The target's memory comes from the system as it is first written (66 MB
+// at 1920 x 1080): its first clear is a part of its own.
+void SceneDirector::warmUpTarget()
+{
+    target.bind();
+    clearBuffers();
+    target.bindOutput();
+    glFinish();
+}
+
 // The driver makes what draws each mix of lighting, texturing, colour
 // material and blending the first time it is drawn, and makes it again for
 // another order of the draws within a frame: llvmpipe compiles shaders then,
 // for 100 ms and more with an empty cache; and the first resolve of the
 // samples is made the same way. So every later scene's frame is drawn here
 // twice, the first after a frame of the scene before, each flushed as a swap
-// would, into a corner of the frames' target and of the output that the next
-// frame covers; no cut then waits for the driver. The plasma's scene is
-// ready from the first frame. Where the objects stand plays no part in it;
-// what the later scenes light is lit only for the while.
-void SceneDirector::warmUp()
+// would, into a corner of the frames' target, and a corner of it is resolved
+// into the output, which the next frame covers; no cut then waits for the
+// driver. Where the objects stand plays no part in it; what the later scenes
+// light is lit only for the while.
+void SceneDirector::warmUpScene(int shown)
 {
-    GLint viewport[4] = {};
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    glViewport(0, 0, WarmUpSize, WarmUpSize);
-    glScissor(0, 0, WarmUpSize, WarmUpSize);
-    glEnable(GL_SCISSOR_TEST);
-    for (int shown = 1; shown < SceneCount; ++shown) {
-        if (shown == LitFrom) {
-            switchLightOn(LightAmbient, LightDiffuse, LightAboveAhead);
-            setCubesLit(true);
-        }
-        for (int frame = 0; frame < 2; ++frame) {
-            paintScene(shown);
-            glFlush();
-        }
+    const CornerViewport corner;
+    const bool lit = shown >= LitFrom;
+    if (lit) {
+        switchLightOn(LightAmbient, LightDiffuse, LightAboveAhead);
+        setCubesLit(true);
     }
-    glDisable(GL_LIGHT1);
-    setCubesLit(false);
-    glDisable(GL_SCISSOR_TEST);
-    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+    target.bind();
+    for (int frame = 0; frame < 2; ++frame) {
+        paintSceneWithEdges(shown);
+        glFlush();
+    }
+    target.bindOutput();
+    if (lit) {
+        glDisable(GL_LIGHT1);
+        setCubesLit(false);
+    }
+    glFinish();
+}
+
+void SceneDirector::warmUpResolve()
+{
+    target.resolve(WarmUpCorner);
     glFinish();
 }
 

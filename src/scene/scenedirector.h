@@ -8,11 +8,14 @@
 #include <QSurfaceFormat>
 #include <qopengl.h>
 
+#include <memory>
+
 class Clock;
 class Cube;
 class Object;
 class Plasma;
 class QObject;
+class SceneRehearsal;
 
 // The demo's timeline and its four scenes: places the objects and the light
 // scene by scene, animates them a step per frame and draws each frame. The
@@ -28,10 +31,11 @@ public:
     static constexpr const char *SoundtrackPath = ":music.wav";
 
     SceneDirector(QObject *owner, const Clock *clock);
+    ~SceneDirector();
 
-    // When the later scenes are prepared: at the start, or once the first
-    // frame is shown (see prepareLaterScenes).
-    enum class Preparation { AtStart, AfterFirstFrame };
+    // When the later scenes are prepared: all at the start, or in parts
+    // between the frames from the first on (see prepareNextPart).
+    enum class Preparation { AtStart, InParts };
 
     // The GL format of the window the scenes are shown in: double-buffered
     // RGB. The scenes bring their own samples, depth and stencil.
@@ -44,14 +48,22 @@ public:
     // target of `size` pixels with `samples` a pixel, resolved into the
     // framebuffer `output` (a framebuffer object, or the context's default).
     void start(GLuint output, QSize size, int samples, Preparation preparation);
-    // With the GL context current: the pictures of the later scenes, and
-    // every scene drawn unseen, so that the driver is ready for it at the
-    // cuts. The timeline waits for it.
-    void prepareLaterScenes();
+    // With the GL context current, once the first frame is shown and then
+    // between frames until the later scenes are prepared: the next part of
+    // their preparation, each short enough to fit between two frames. The
+    // pictures are uploaded, and every later scene drawn unseen, so that the
+    // driver is ready for it at the cuts, which wait for it. The first part
+    // starts a rehearsal of those draws on a thread of its own (see
+    // SceneRehearsal); the draws here wait for it to end.
+    void prepareNextPart();
     void resizeGL(int width, int height);
 
-    // True when the clock is within `lead` ms of the end of the current scene.
+    // True when the clock is within `lead` ms of the end of the current scene
+    // and the later scenes are prepared.
     bool changeDue(qint64 lead = 0) const;
+    // True when the clock is within `lead` ms of that end but the change
+    // waits for the later scenes to be prepared.
+    bool changeWaits(qint64 lead = 0) const;
     // Milliseconds until the clock is within `lead` ms of that end.
     qint64 msecsToChange(qint64 lead = 0) const;
     // Moves on to the next scene; false when the timeline has ended. Issues
@@ -74,9 +86,25 @@ public:
 private:
     friend struct TestAccess;
 
+    // The parts of the preparation, in order; it starts with the scenes.
+    enum class Part {
+        NotStarted,
+        Rehearsal,
+        Pictures,
+        Target,
+        SceneOne,
+        Resolve,
+        SceneTwo,
+        SceneThree,
+        Done
+    };
+
     void setPerspective(int width, int height);
     void setUpCaption();
-    void warmUp();
+    bool rehearsing() const;
+    void warmUpTarget();
+    void warmUpScene(int shown);
+    void warmUpResolve();
 
     void enterSceneOne();
     void enterSceneTwo();
@@ -102,7 +130,8 @@ private:
     const Clock *clock;
     PictureTextures pictures;
     MultisampleTarget target;
-    bool prepared = false;
+    std::unique_ptr<SceneRehearsal> rehearsal;
+    Part nextPart = Part::NotStarted;
     int scene = 0;
     bool ended = false;
     GLuint plasmaTexture = 0;
