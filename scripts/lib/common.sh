@@ -1,9 +1,26 @@
 # Shared steps of the project's scripts: packages, build, and the headless
 # X display and sound server that the demo and its tests run against.
-# Source it; every function uses the variables set here.
+# Source it; every function uses the variables set here. The scripts run as
+# root on people's own machines: of the environment they read only the
+# PLOK_ names listed in the README, and they delete only what they made in
+# the same run.
+
+log() { printf '%s\n' "$*" >&2; }
+
+# whole_number NAME DEFAULT: the environment's NAME, or DEFAULT when it is
+# unset; the script stops when that is not a whole number.
+whole_number() {
+    local value=${!1:-$2}
+    [[ $value =~ ^[0-9]+$ ]] || { log "$1 must be a whole number, not \"$value\""; exit 2; }
+    echo "$value"
+}
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-BUILD_DIR=${BUILD_DIR:-$ROOT/build}
+BUILD_DIR=$(realpath -m "${PLOK_BUILD_DIR:-$ROOT/build}")
+BUILD_TYPE=${PLOK_BUILD_TYPE:-RelWithDebInfo}
+# How long a service may take to be ready: the first start of a program on a
+# new or busy machine can take many seconds.
+SERVICE_TIMEOUT=$(whole_number PLOK_SERVICE_TIMEOUT 60)
 
 # The toolkit each Debian release builds with: Qt 5 on Debian 12, which has
 # no Phonon for Qt 6; Qt 6 from Debian 13 on. PLOK_QT_VERSION=5 or 6 chooses.
@@ -11,12 +28,16 @@ BUILD_DIR=${BUILD_DIR:-$ROOT/build}
 debian_release() {
     (. /etc/os-release && echo "${VERSION_ID:-testing}")
 }
-if [ -z "${PLOK_QT_VERSION:-}" ]; then
-    case $(debian_release) in
-        11 | 12) PLOK_QT_VERSION=5 ;;
-        *) PLOK_QT_VERSION=6 ;;
-    esac
-fi
+case ${PLOK_QT_VERSION:-} in
+    5 | 6) ;;
+    '')
+        case $(debian_release) in
+            11 | 12) PLOK_QT_VERSION=5 ;;
+            *) PLOK_QT_VERSION=6 ;;
+        esac
+        ;;
+    *) log "PLOK_QT_VERSION must be 5 or 6, not \"$PLOK_QT_VERSION\""; exit 2 ;;
+esac
 
 # What building, running and testing the demo need.
 BUILD_PACKAGES=(
@@ -49,14 +70,14 @@ TEST_PACKAGES=(xdotool "${SOUND_SERVER_PACKAGES[@]}" desktop-file-utils ffmpeg)
 # and checking it with Debian's validators.
 PACKAGE_PACKAGES=(dpkg-dev file lintian appstream desktop-file-utils groff man-db)
 
-log() { printf '%s\n' "$*" >&2; }
-
-# begin_test FOLDER: a test starts with no failure counted, an empty folder
-# for what it leaves behind, and the services it starts stopped at its end.
+# begin_test FOLDER: a test starts with no failure counted, a new folder OUT
+# inside FOLDER for what it leaves behind (named by the time it starts;
+# earlier runs' stay beside it), and the services it starts stopped at its
+# end.
 begin_test() {
     FAILURES=0
     mkdir -p "$1"
-    rm -rf "${1:?}"/*
+    OUT=$(mktemp -d "$1/$(date +%Y%m%d-%H%M%S).XXXXXX")
     trap stop_services EXIT
 }
 
@@ -107,7 +128,7 @@ ensure_packages() {
 }
 
 build_project() {
-    cmake -S "$ROOT" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" \
+    cmake -S "$ROOT" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE="$BUILD_TYPE" \
         -DPLOK_QT_VERSION="$PLOK_QT_VERSION" \
         "$@" >&2
     cmake --build "$BUILD_DIR" -j "$(nproc)" >&2
@@ -121,7 +142,14 @@ build_deb() {
     (umask 022 && cpack --config "$1/CPackConfig.cmake" -B "$2")
 }
 
+# The services' processes, and their files: a folder of their own, made when
+# the first one starts (see service_dir).
 SERVICE_PIDS=()
+SERVICE_DIR=
+
+service_dir() {
+    [ -n "$SERVICE_DIR" ] || SERVICE_DIR=$(mktemp -d /tmp/plok-services.XXXXXX)
+}
 
 stop_services() {
     local pid
@@ -131,20 +159,19 @@ stop_services() {
         kill "$pid" 2>/dev/null && { wait "$pid" 2>/dev/null || true; }
     done
     SERVICE_PIDS=()
-    [ -n "${SERVICE_DIR:-}" ] && rm -rf "$SERVICE_DIR"
-    return 0
+    [ -z "$SERVICE_DIR" ] || rm -rf "$SERVICE_DIR"
+    SERVICE_DIR=
 }
 
 # wait_until_ready NAME PID LOG COMMAND...: polls COMMAND until it succeeds.
 # Fails, printing the service's own LOG, when PID ends first or after
-# SERVICE_TIMEOUT seconds (default 60): the first start of a program on a
-# new or busy machine can take many seconds.
+# SERVICE_TIMEOUT seconds.
 wait_until_ready() {
-    local name=$1 pid=$2 service_log=$3 deadline=$((SECONDS + ${SERVICE_TIMEOUT:-60})) why=
+    local name=$1 pid=$2 service_log=$3 deadline=$((SECONDS + SERVICE_TIMEOUT)) why=
     shift 3
     until "$@" >/dev/null 2>&1; do
         kill -0 "$pid" 2>/dev/null || why="ended before it was ready"
-        [ "$SECONDS" -lt "$deadline" ] || why="was not ready after ${SERVICE_TIMEOUT:-60} s"
+        [ "$SECONDS" -lt "$deadline" ] || why="was not ready after $SERVICE_TIMEOUT s"
         if [ -n "$why" ]; then
             log "$name $why. Its log, $service_log:"
             sed 's/^/    /' "$service_log" >&2
@@ -160,7 +187,7 @@ wait_until_ready() {
 # number first, it ends at once and the next number is tried.
 start_xvfb() {
     local size=${1:-1920x1080} n=89 pid
-    SERVICE_DIR=${SERVICE_DIR:-$(mktemp -d /tmp/plok-services.XXXXXX)}
+    service_dir
     for _ in 1 2 3; do
         n=$((n + 1))
         while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do
@@ -196,7 +223,7 @@ window_manager_running() {
 # A private PulseAudio server with a null sink whose monitor can be
 # recorded; exports PULSE_SERVER and XDG_RUNTIME_DIR.
 start_sound_server() {
-    SERVICE_DIR=${SERVICE_DIR:-$(mktemp -d /tmp/plok-services.XXXXXX)}
+    service_dir
     export XDG_RUNTIME_DIR="$SERVICE_DIR/runtime"
     mkdir -p "$XDG_RUNTIME_DIR"
     chmod 700 "$XDG_RUNTIME_DIR"
@@ -213,6 +240,6 @@ start_sound_server() {
 # Gives Mesa an empty shader cache of its own, as on a fresh machine, so
 # that every run compiles the same shaders whatever ran before it.
 use_private_shader_cache() {
-    SERVICE_DIR=${SERVICE_DIR:-$(mktemp -d /tmp/plok-services.XXXXXX)}
+    service_dir
     export MESA_SHADER_CACHE_DIR=$SERVICE_DIR/shader-cache
 }

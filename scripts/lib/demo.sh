@@ -2,7 +2,8 @@
 # line, screenshots at chosen moments of its timeline, its window.
 # Source after common.sh.
 
-PLOK=${PLOK:-$BUILD_DIR/src/plok}
+# The demo the scripts run: PLOK_DEMO, or the build's.
+PLOK=${PLOK_DEMO:-$BUILD_DIR/src/plok}
 DEMO_TITLE='Vash by \[Q\]' # a regular expression, as xdotool takes it
 
 # The timeline runs 45 s of real time and follows the soundtrack, which
