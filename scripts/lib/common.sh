@@ -39,33 +39,46 @@ case ${PLOK_QT_VERSION:-} in
     *) log "PLOK_QT_VERSION must be 5 or 6, not \"$PLOK_QT_VERSION\""; exit 2 ;;
 esac
 
-# What building, running and testing the demo need.
+# Debian's packages, by purpose. The Phonon dev package alone pulls in the
+# empty back end, which conflicts with the real one: the dev package, the
+# metapackage and the back end go in together. Qt 5 plays through
+# GStreamer, whose back end Debian 12 knows best; Qt 6 through VLC, the one
+# back end Debian keeps for it.
+if [ "$PLOK_QT_VERSION" = 5 ]; then
+    QT_DEV_PACKAGE=qtbase5-dev
+    PHONON_PACKAGES=(libphonon4qt5-dev phonon4qt5)
+    SOUND_BACKEND=phonon4qt5-backend-gstreamer
+    SOUND_BACKEND_PACKAGES=(
+        "$SOUND_BACKEND" gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-pulseaudio
+    )
+else
+    QT_DEV_PACKAGE=qt6-base-dev
+    PHONON_PACKAGES=(libphonon4qt6-dev phonon4qt6)
+    SOUND_BACKEND=phonon4qt6-backend-vlc
+    SOUND_BACKEND_PACKAGES=("$SOUND_BACKEND")
+fi
+# Building the demo, its tests and benchmarks.
 BUILD_PACKAGES=(
-    cmake g++ make
+    cmake g++ make "$QT_DEV_PACKAGE"
     libgl1-mesa-dev libglu1-mesa-dev
     libbenchmark-dev libfftw3-dev
     pkg-config libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev
+    "${PHONON_PACKAGES[@]}" "${SOUND_BACKEND_PACKAGES[@]}"
 )
-# The Phonon dev package alone pulls in the empty back end, which conflicts
-# with the real one: the dev package, the metapackage and the back end go in
-# together. Qt 5 plays through GStreamer, whose back end Debian 12 knows best;
-# Qt 6 through VLC, the one back end Debian keeps for it.
-if [ "$PLOK_QT_VERSION" = 5 ]; then
-    BUILD_PACKAGES+=(qtbase5-dev)
-    SOUND_BACKEND=phonon4qt5-backend-gstreamer
-    SOUND_PACKAGES=(
-        libphonon4qt5-dev phonon4qt5 "$SOUND_BACKEND"
-        gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-pulseaudio
-    )
-else
-    BUILD_PACKAGES+=(qt6-base-dev)
-    SOUND_BACKEND=phonon4qt6-backend-vlc
-    SOUND_PACKAGES=(libphonon4qt6-dev phonon4qt6 "$SOUND_BACKEND")
-fi
-RUN_PACKAGES=(libgl1-mesa-dri xvfb xauth openbox x11-utils imagemagick)
+# What playing needs that linking does not show: Mesa's drivers and the
+# sound back end.
+PLAY_PACKAGES=(libgl1-mesa-dri "${SOUND_BACKEND_PACKAGES[@]}")
+# An X display of the scripts' own.
+XVFB_PACKAGES=(xvfb xauth)
 # A private sound server and its command-line clients (pactl, parecord, paplay).
 SOUND_SERVER_PACKAGES=(pulseaudio pulseaudio-utils)
-TEST_PACKAGES=(xdotool "${SOUND_SERVER_PACKAGES[@]}" desktop-file-utils ffmpeg)
+# Playing without a desktop: that display with openbox, so that full-screen
+# means the size of the screen (xprop, in x11-utils, tells when it runs),
+# the sound server, and screenshots.
+HEADLESS_PACKAGES=("${XVFB_PACKAGES[@]}" openbox x11-utils "${SOUND_SERVER_PACKAGES[@]}" imagemagick)
+# The tests play headless and besides send keys to the demo's window,
+# validate desktop entries and take captures apart.
+TEST_PACKAGES=("${HEADLESS_PACKAGES[@]}" xdotool desktop-file-utils ffmpeg)
 # Making the Debian package (CPack calls dpkg-shlibdeps, which needs file)
 # and checking it with Debian's validators.
 PACKAGE_PACKAGES=(dpkg-dev file lintian appstream desktop-file-utils groff man-db)
@@ -112,10 +125,11 @@ as_root() {
 }
 
 # Installs whichever of the given Debian packages are missing, in one
-# apt-get call; does nothing when all are there.
+# apt-get call; does nothing when all are there. A package named twice
+# counts once.
 ensure_packages() {
     local missing=() pkg
-    for pkg in "$@"; do
+    for pkg in $(printf '%s\n' "$@" | awk '!seen[$0]++'); do
         if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
             missing+=("$pkg")
         fi
@@ -127,11 +141,20 @@ ensure_packages() {
         apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
+# build_project [-DNAME=VALUE...] [TARGET...]: configures BUILD_DIR for the
+# build type and the Qt chosen above, with those CMake settings, and builds
+# the targets, or everything.
 build_project() {
+    local settings=() targets=() arg
+    for arg in "$@"; do
+        case $arg in
+            -D*) settings+=("$arg") ;;
+            *) targets+=(--target "$arg") ;;
+        esac
+    done
     cmake -S "$ROOT" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE="$BUILD_TYPE" \
-        -DPLOK_QT_VERSION="$PLOK_QT_VERSION" \
-        "$@" >&2
-    cmake --build "$BUILD_DIR" -j "$(nproc)" >&2
+        -DPLOK_QT_VERSION="$PLOK_QT_VERSION" "${settings[@]}" >&2
+    cmake --build "$BUILD_DIR" -j "$(nproc)" "${targets[@]}" >&2
 }
 
 # build_deb BUILD_DIR OUT_DIR: CPack writes the Debian package of a
