@@ -7,6 +7,12 @@
 
 log() { printf '%s\n' "$*" >&2; }
 
+# fail WHY: stops the script with a failure and the reason.
+fail() {
+    log "$*"
+    exit 1
+}
+
 # whole_number NAME DEFAULT: the environment's NAME, or DEFAULT when it is
 # unset; the script stops when that is not a whole number.
 whole_number() {
