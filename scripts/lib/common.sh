@@ -210,6 +210,14 @@ wait_until_ready() {
     done
 }
 
+# display_taken N: display N has a server, or one starting. A Debian root
+# (scripts/in-debian) has a /tmp of its own but shares the host's network,
+# where X servers listen on abstract sockets too.
+display_taken() {
+    [ -e "/tmp/.X$1-lock" ] || [ -e "/tmp/.X11-unix/X$1" ] ||
+        grep -q "@/tmp/.X11-unix/X$1\$" /proc/net/unix 2>/dev/null
+}
+
 # Starts Xvfb on the first free display number from 90 on, with the given
 # screen size, and exports DISPLAY. Xvfb writes its number to the display
 # file once it takes connections; when another user's server takes the same
@@ -219,7 +227,7 @@ start_xvfb() {
     service_dir
     for _ in 1 2 3; do
         n=$((n + 1))
-        while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do
+        while display_taken "$n"; do
             n=$((n + 1))
         done
         : >"$SERVICE_DIR/display"
