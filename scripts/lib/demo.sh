@@ -222,6 +222,16 @@ demo_window() {
     printf '%s\n' "$id"
 }
 
+# xdotool, which finds the demo's window and sends it keys, answers on
+# $DISPLAY; says what it answered otherwise. A long run checks it first
+# rather than wait for a window that it cannot find.
+xdotool_works() {
+    local answer
+    answer=$(xdotool getdisplaygeometry 2>&1) && return 0
+    log "xdotool on $DISPLAY: ${answer:-no answer}"
+    return 1
+}
+
 # press_escape WINDOW: Escape to the demo's window. When the window has the
 # focus xdotool types through the X server's test keyboard; the demo closes
 # on the press, xdotool then fails on the vanished window before it sends the
