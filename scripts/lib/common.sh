@@ -1,9 +1,32 @@
 # Shared steps of the project's scripts: packages, build, and the headless
 # X display and sound server that the demo and its tests run against.
-# Source it; every function uses the variables set here.
+# Source it; every function uses the variables set here. The scripts run as
+# root on people's own machines: of the environment they read only the
+# PLOK_ names listed in the README, and they delete only what they made in
+# the same run.
+
+log() { printf '%s\n' "$*" >&2; }
+
+# fail WHY: stops the script with a failure and the reason.
+fail() {
+    log "$*"
+    exit 1
+}
+
+# whole_number NAME DEFAULT: the environment's NAME, or DEFAULT when it is
+# unset; the script stops when that is not a whole number.
+whole_number() {
+    local value=${!1:-$2}
+    [[ $value =~ ^[0-9]+$ ]] || { log "$1 must be a whole number, not \"$value\""; exit 2; }
+    echo "$value"
+}
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-BUILD_DIR=${BUILD_DIR:-$ROOT/build}
+BUILD_DIR=$(realpath -m "${PLOK_BUILD_DIR:-$ROOT/build}")
+BUILD_TYPE=${PLOK_BUILD_TYPE:-RelWithDebInfo}
+# How long a service may take to be ready: the first start of a program on a
+# new or busy machine can take many seconds.
+SERVICE_TIMEOUT=$(whole_number PLOK_SERVICE_TIMEOUT 60)
 
 # The toolkit each Debian release builds with: Qt 5 on Debian 12, which has
 # no Phonon for Qt 6; Qt 6 from Debian 13 on. PLOK_QT_VERSION=5 or 6 chooses.
@@ -11,52 +34,69 @@ BUILD_DIR=${BUILD_DIR:-$ROOT/build}
 debian_release() {
     (. /etc/os-release && echo "${VERSION_ID:-testing}")
 }
-if [ -z "${PLOK_QT_VERSION:-}" ]; then
-    case $(debian_release) in
-        11 | 12) PLOK_QT_VERSION=5 ;;
-        *) PLOK_QT_VERSION=6 ;;
-    esac
-fi
+case ${PLOK_QT_VERSION:-} in
+    5 | 6) ;;
+    '')
+        case $(debian_release) in
+            11 | 12) PLOK_QT_VERSION=5 ;;
+            *) PLOK_QT_VERSION=6 ;;
+        esac
+        ;;
+    *) log "PLOK_QT_VERSION must be 5 or 6, not \"$PLOK_QT_VERSION\""; exit 2 ;;
+esac
 
-# What building, running and testing the demo need.
+# Debian's packages, by purpose. The Phonon dev package alone pulls in the
+# empty back end, which conflicts with the real one: the dev package, the
+# metapackage and the back end go in together. Qt 5 plays through
+# GStreamer, whose back end Debian 12 knows best; Qt 6 through VLC, the one
+# back end Debian keeps for it.
+if [ "$PLOK_QT_VERSION" = 5 ]; then
+    QT_DEV_PACKAGE=qtbase5-dev
+    PHONON_PACKAGES=(libphonon4qt5-dev phonon4qt5)
+    SOUND_BACKEND=phonon4qt5-backend-gstreamer
+    SOUND_BACKEND_PACKAGES=(
+        "$SOUND_BACKEND" gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-pulseaudio
+    )
+else
+    QT_DEV_PACKAGE=qt6-base-dev
+    PHONON_PACKAGES=(libphonon4qt6-dev phonon4qt6)
+    SOUND_BACKEND=phonon4qt6-backend-vlc
+    SOUND_BACKEND_PACKAGES=("$SOUND_BACKEND")
+fi
+# Building the demo, its tests and benchmarks.
 BUILD_PACKAGES=(
-    cmake g++ make
+    cmake g++ make "$QT_DEV_PACKAGE"
     libgl1-mesa-dev libglu1-mesa-dev
     libbenchmark-dev libfftw3-dev
     pkg-config libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev
+    "${PHONON_PACKAGES[@]}" "${SOUND_BACKEND_PACKAGES[@]}"
 )
-# The Phonon dev package alone pulls in the empty back end, which conflicts
-# with the real one: the dev package, the metapackage and the back end go in
-# together. Qt 5 plays through GStreamer, whose back end Debian 12 knows best;
-# Qt 6 through VLC, the one back end Debian keeps for it.
-if [ "$PLOK_QT_VERSION" = 5 ]; then
-    BUILD_PACKAGES+=(qtbase5-dev)
-    SOUND_BACKEND=phonon4qt5-backend-gstreamer
-    SOUND_PACKAGES=(
-        libphonon4qt5-dev phonon4qt5 "$SOUND_BACKEND"
-        gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-pulseaudio
-    )
-else
-    BUILD_PACKAGES+=(qt6-base-dev)
-    SOUND_BACKEND=phonon4qt6-backend-vlc
-    SOUND_PACKAGES=(libphonon4qt6-dev phonon4qt6 "$SOUND_BACKEND")
-fi
-RUN_PACKAGES=(libgl1-mesa-dri xvfb xauth openbox x11-utils imagemagick)
+# What playing needs that linking does not show: Mesa's drivers and the
+# sound back end.
+PLAY_PACKAGES=(libgl1-mesa-dri "${SOUND_BACKEND_PACKAGES[@]}")
+# An X display of the scripts' own.
+XVFB_PACKAGES=(xvfb xauth)
 # A private sound server and its command-line clients (pactl, parecord, paplay).
 SOUND_SERVER_PACKAGES=(pulseaudio pulseaudio-utils)
-TEST_PACKAGES=(xdotool "${SOUND_SERVER_PACKAGES[@]}" desktop-file-utils ffmpeg)
+# Playing without a desktop: that display with openbox, so that full-screen
+# means the size of the screen (xprop, in x11-utils, tells when it runs),
+# the sound server, and screenshots.
+HEADLESS_PACKAGES=("${XVFB_PACKAGES[@]}" openbox x11-utils "${SOUND_SERVER_PACKAGES[@]}" imagemagick)
+# The tests play headless and besides send keys to the demo's window,
+# validate desktop entries and take captures apart.
+TEST_PACKAGES=("${HEADLESS_PACKAGES[@]}" xdotool desktop-file-utils ffmpeg)
 # Making the Debian package (CPack calls dpkg-shlibdeps, which needs file)
 # and checking it with Debian's validators.
 PACKAGE_PACKAGES=(dpkg-dev file lintian appstream desktop-file-utils groff man-db)
 
-log() { printf '%s\n' "$*" >&2; }
-
-# begin_test FOLDER: a test starts with no failure counted, an empty folder
-# for what it leaves behind, and the services it starts stopped at its end.
+# begin_test FOLDER: a test starts with no failure counted, a new folder OUT
+# inside FOLDER for what it leaves behind (named by the time it starts;
+# earlier runs' stay beside it), and the services it starts stopped at its
+# end.
 begin_test() {
     FAILURES=0
     mkdir -p "$1"
-    rm -rf "${1:?}"/*
+    OUT=$(mktemp -d "$1/$(date +%Y%m%d-%H%M%S).XXXXXX")
     trap stop_services EXIT
 }
 
@@ -91,10 +131,11 @@ as_root() {
 }
 
 # Installs whichever of the given Debian packages are missing, in one
-# apt-get call; does nothing when all are there.
+# apt-get call; does nothing when all are there. A package named twice
+# counts once.
 ensure_packages() {
     local missing=() pkg
-    for pkg in "$@"; do
+    for pkg in $(printf '%s\n' "$@" | awk '!seen[$0]++'); do
         if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
             missing+=("$pkg")
         fi
@@ -106,11 +147,20 @@ ensure_packages() {
         apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
+# build_project [-DNAME=VALUE...] [TARGET...]: configures BUILD_DIR for the
+# build type and the Qt chosen above, with those CMake settings, and builds
+# the targets, or everything.
 build_project() {
-    cmake -S "$ROOT" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" \
-        -DPLOK_QT_VERSION="$PLOK_QT_VERSION" \
-        "$@" >&2
-    cmake --build "$BUILD_DIR" -j "$(nproc)" >&2
+    local settings=() targets=() arg
+    for arg in "$@"; do
+        case $arg in
+            -D*) settings+=("$arg") ;;
+            *) targets+=(--target "$arg") ;;
+        esac
+    done
+    cmake -S "$ROOT" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE="$BUILD_TYPE" \
+        -DPLOK_QT_VERSION="$PLOK_QT_VERSION" "${settings[@]}" >&2
+    cmake --build "$BUILD_DIR" -j "$(nproc)" "${targets[@]}" >&2
 }
 
 # build_deb BUILD_DIR OUT_DIR: CPack writes the Debian package of a
@@ -121,7 +171,14 @@ build_deb() {
     (umask 022 && cpack --config "$1/CPackConfig.cmake" -B "$2")
 }
 
+# The services' processes, and their files: a folder of their own, made when
+# the first one starts (see service_dir).
 SERVICE_PIDS=()
+SERVICE_DIR=
+
+service_dir() {
+    [ -n "$SERVICE_DIR" ] || SERVICE_DIR=$(mktemp -d /tmp/plok-services.XXXXXX)
+}
 
 stop_services() {
     local pid
@@ -131,20 +188,19 @@ stop_services() {
         kill "$pid" 2>/dev/null && { wait "$pid" 2>/dev/null || true; }
     done
     SERVICE_PIDS=()
-    [ -n "${SERVICE_DIR:-}" ] && rm -rf "$SERVICE_DIR"
-    return 0
+    [ -z "$SERVICE_DIR" ] || rm -rf "$SERVICE_DIR"
+    SERVICE_DIR=
 }
 
 # wait_until_ready NAME PID LOG COMMAND...: polls COMMAND until it succeeds.
 # Fails, printing the service's own LOG, when PID ends first or after
-# SERVICE_TIMEOUT seconds (default 60): the first start of a program on a
-# new or busy machine can take many seconds.
+# SERVICE_TIMEOUT seconds.
 wait_until_ready() {
-    local name=$1 pid=$2 service_log=$3 deadline=$((SECONDS + ${SERVICE_TIMEOUT:-60})) why=
+    local name=$1 pid=$2 service_log=$3 deadline=$((SECONDS + SERVICE_TIMEOUT)) why=
     shift 3
     until "$@" >/dev/null 2>&1; do
         kill -0 "$pid" 2>/dev/null || why="ended before it was ready"
-        [ "$SECONDS" -lt "$deadline" ] || why="was not ready after ${SERVICE_TIMEOUT:-60} s"
+        [ "$SECONDS" -lt "$deadline" ] || why="was not ready after $SERVICE_TIMEOUT s"
         if [ -n "$why" ]; then
             log "$name $why. Its log, $service_log:"
             sed 's/^/    /' "$service_log" >&2
@@ -154,16 +210,24 @@ wait_until_ready() {
     done
 }
 
+# display_taken N: display N has a server, or one starting. A Debian root
+# (scripts/in-debian) has a /tmp of its own but shares the host's network,
+# where X servers listen on abstract sockets too.
+display_taken() {
+    [ -e "/tmp/.X$1-lock" ] || [ -e "/tmp/.X11-unix/X$1" ] ||
+        grep -q "@/tmp/.X11-unix/X$1\$" /proc/net/unix 2>/dev/null
+}
+
 # Starts Xvfb on the first free display number from 90 on, with the given
 # screen size, and exports DISPLAY. Xvfb writes its number to the display
 # file once it takes connections; when another user's server takes the same
 # number first, it ends at once and the next number is tried.
 start_xvfb() {
     local size=${1:-1920x1080} n=89 pid
-    SERVICE_DIR=${SERVICE_DIR:-$(mktemp -d /tmp/plok-services.XXXXXX)}
+    service_dir
     for _ in 1 2 3; do
         n=$((n + 1))
-        while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do
+        while display_taken "$n"; do
             n=$((n + 1))
         done
         : >"$SERVICE_DIR/display"
@@ -196,7 +260,7 @@ window_manager_running() {
 # A private PulseAudio server with a null sink whose monitor can be
 # recorded; exports PULSE_SERVER and XDG_RUNTIME_DIR.
 start_sound_server() {
-    SERVICE_DIR=${SERVICE_DIR:-$(mktemp -d /tmp/plok-services.XXXXXX)}
+    service_dir
     export XDG_RUNTIME_DIR="$SERVICE_DIR/runtime"
     mkdir -p "$XDG_RUNTIME_DIR"
     chmod 700 "$XDG_RUNTIME_DIR"
@@ -213,6 +277,6 @@ start_sound_server() {
 # Gives Mesa an empty shader cache of its own, as on a fresh machine, so
 # that every run compiles the same shaders whatever ran before it.
 use_private_shader_cache() {
-    SERVICE_DIR=${SERVICE_DIR:-$(mktemp -d /tmp/plok-services.XXXXXX)}
+    service_dir
     export MESA_SHADER_CACHE_DIR=$SERVICE_DIR/shader-cache
 }

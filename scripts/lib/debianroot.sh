@@ -121,26 +121,32 @@ end_processes_in() {
 }
 
 # release_root DIR: ends what runs in DIR and unmounts everything at and
-# below it, the command's own mounts too; fails when a mount is left.
+# below it, the command's own mounts too; fails when a mount is left. The
+# kernel names mounts and processes' roots by real paths: DIR is matched as
+# its real path, however it is spelled (a link, a trailing slash).
 release_root() {
-    local target left
-    end_processes_in "$1" || log "Some processes in $1 did not end"
-    for target in $(mounts_under "$1"); do
+    local dir target left
+    dir=$(realpath -m "$1")
+    end_processes_in "$dir" || log "Some processes in $dir did not end"
+    for target in $(mounts_under "$dir"); do
         umount "$target" 2>/dev/null || umount --lazy "$target" || true
     done
-    left=$(mounts_under "$1")
+    left=$(mounts_under "$dir")
     [ -z "$left" ] && return 0
     log "Still mounted: $(echo "$left" | xargs)"
     return 1
 }
 
-# remove_root DIR: releases DIR and deletes it; a tree with a mount left in
-# it stays, since deleting it would delete through the mount.
+# remove_root DIR: releases DIR and deletes it. A tree with a mount left in
+# it stays: deleting it would delete through the mount, and --one-file-system
+# does not stop at a bind mount of a folder on the same file system.
 remove_root() {
-    if release_root "$1"; then
-        rm -rf --one-file-system "${1:?}"
+    local dir
+    dir=$(realpath -m "$1")
+    if release_root "$dir"; then
+        rm -rf --one-file-system "$dir"
     else
-        log "Left $1 in place"
+        log "Left $dir in place"
         return 1
     fi
 }

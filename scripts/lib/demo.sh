@@ -2,7 +2,8 @@
 # line, screenshots at chosen moments of its timeline, its window.
 # Source after common.sh.
 
-PLOK=${PLOK:-$BUILD_DIR/src/plok}
+# The demo the scripts run: PLOK_DEMO, or the build's.
+PLOK=${PLOK_DEMO:-$BUILD_DIR/src/plok}
 DEMO_TITLE='Vash by \[Q\]' # a regular expression, as xdotool takes it
 
 # The timeline runs 45 s of real time and follows the soundtrack, which
@@ -219,6 +220,16 @@ demo_window() {
         sleep 0.1
     done
     printf '%s\n' "$id"
+}
+
+# xdotool, which finds the demo's window and sends it keys, answers on
+# $DISPLAY; says what it answered otherwise. A long run checks it first
+# rather than wait for a window that it cannot find.
+xdotool_works() {
+    local answer
+    answer=$(xdotool getdisplaygeometry 2>&1) && return 0
+    log "xdotool on $DISPLAY: ${answer:-no answer}"
+    return 1
 }
 
 # press_escape WINDOW: Escape to the demo's window. When the window has the

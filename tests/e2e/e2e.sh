@@ -4,14 +4,13 @@
 # Runs on $DISPLAY and $PULSE_SERVER as scripts/test provides them, or
 # starts its own when there are none.
 
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/common.sh"
+source "$ROOT/scripts/lib/demo.sh"
 PLOK=$1
 CHECKER=$2
 SOUNDTRACK=$3
-OUT=$4
-source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/common.sh"
-source "$ROOT/scripts/lib/demo.sh"
 
-begin_test "$OUT"
+begin_test "$4"
 if [ -z "${DISPLAY:-}" ]; then
     start_xvfb 1920x1080
     start_window_manager

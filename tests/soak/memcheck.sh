@@ -13,8 +13,7 @@ set -euo pipefail
 CHECKER=$2
 # A screen of its own, small: under valgrind every pixel costs.
 unset DISPLAY
-SOAK_SCREEN=640x480
-source "$(dirname "$0")/soak.sh" "$1" "$3"
+source "$(dirname "$0")/soak.sh" "$1" "$3" 640x480
 
 SUPPRESSIONS=$(dirname "$0")/memcheck.supp
 STARTUP_S=300

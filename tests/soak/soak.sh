@@ -1,18 +1,17 @@
-# Shared by the robustness scripts in this folder; source it with the demo
-# and a folder for what the runs leave behind as the first two arguments.
+# Shared by the robustness scripts in this folder; source it with the demo,
+# a folder for what the runs leave behind and, optionally, a screen size.
 # Runs on $DISPLAY as scripts/test provides it, or starts Xvfb with openbox
-# (a 1920 x 1080 screen, or SOAK_SCREEN).
+# (a 1920 x 1080 screen, or the size given).
 
-PLOK=$1
-OUT=$2
-# The end-to-end tests' checker, built next to the demo, judges the logs.
-LOG_CHECKER=$(dirname "$PLOK")/../tests/plok_e2echeck
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/common.sh"
 source "$ROOT/scripts/lib/demo.sh"
+PLOK=$1
+# The end-to-end tests' checker, built next to the demo, judges the logs.
+LOG_CHECKER=$(dirname "$PLOK")/../tests/plok_e2echeck
 
-begin_test "$OUT"
+begin_test "$2"
 if [ -z "${DISPLAY:-}" ]; then
-    start_xvfb "${SOAK_SCREEN:-1920x1080}"
+    start_xvfb "${3:-1920x1080}"
     start_window_manager
 fi
 # Without a runtime folder the toolkit writes a warning of its own first.
@@ -22,10 +21,10 @@ if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
     chmod 700 "$XDG_RUNTIME_DIR"
 fi
 
-# Random choices are repeatable: SOAK_SEED=N replays a run.
-SEED=${SOAK_SEED:-$((RANDOM * 32768 + RANDOM))}
+# Random choices are repeatable: PLOK_SOAK_SEED=N replays a run.
+SEED=$(whole_number PLOK_SOAK_SEED $((RANDOM * 32768 + RANDOM)))
 RANDOM=$SEED
-echo "seed $SEED (SOAK_SEED=$SEED repeats this run)"
+echo "seed $SEED (PLOK_SOAK_SEED=$SEED repeats this run)"
 
 # The checker's verdicts on the log of the run that ended last.
 check_log() {
