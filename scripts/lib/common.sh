@@ -66,14 +66,19 @@ fi
 # Building the demo, its tests and benchmarks.
 BUILD_PACKAGES=(
     cmake g++ make "$QT_DEV_PACKAGE"
-    libgl1-mesa-dev libglu1-mesa-dev
+    libgl1-mesa-dev libglu1-mesa-dev libx11-dev
     libbenchmark-dev libfftw3-dev
     pkg-config libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev
     "${PHONON_PACKAGES[@]}" "${SOUND_BACKEND_PACKAGES[@]}"
 )
 # What playing needs that linking does not show: Mesa's drivers and the
-# sound back end.
+# sound back end; on a Wayland desktop, the toolkit's Wayland platform.
 PLAY_PACKAGES=(libgl1-mesa-dri "${SOUND_BACKEND_PACKAGES[@]}")
+if [ "$PLOK_QT_VERSION" = 5 ]; then
+    WAYLAND_PACKAGES=(qtwayland5)
+else
+    WAYLAND_PACKAGES=(qt6-wayland)
+fi
 # An X display of the scripts' own.
 XVFB_PACKAGES=(xvfb xauth)
 # A private sound server and its command-line clients (pactl, parecord, paplay).
@@ -92,12 +97,21 @@ PACKAGE_PACKAGES=(dpkg-dev file lintian appstream desktop-file-utils groff man-d
 # begin_test FOLDER: a test starts with no failure counted, a new folder OUT
 # inside FOLDER for what it leaves behind (named by the time it starts;
 # earlier runs' stay beside it), and the services it starts stopped at its
-# end.
+# end (see end_test).
 begin_test() {
     FAILURES=0
     mkdir -p "$1"
     OUT=$(mktemp -d "$1/$(date +%Y%m%d-%H%M%S).XXXXXX")
-    trap stop_services EXIT
+    trap end_test EXIT
+}
+
+# At a test's exit: its services stop, and a test that passed removes the
+# folder it made; one that failed keeps it (screenshots and recordings, some
+# 60 MB a whole run) for a look.
+end_test() {
+    local status=$?
+    stop_services
+    [ "$status" -ne 0 ] || rm -rf "${OUT:?}"
 }
 
 # expect CONDITION WHAT [MEASURED]: a test's verdict, printed; a failure is

@@ -32,6 +32,6 @@ check_log() {
 }
 
 finish() {
-    echo "Log, screenshots and recording of this run: $OUT"
+    [ "$FAILURES" -eq 0 ] || echo "Log, screenshots and recording of this run: $OUT"
     [ "$FAILURES" -eq 0 ]
 }

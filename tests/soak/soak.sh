@@ -32,6 +32,6 @@ check_log() {
 }
 
 finish() {
-    echo "What the runs left behind: $OUT"
+    [ "$FAILURES" -eq 0 ] || echo "What the runs left behind: $OUT"
     [ "$FAILURES" -eq 0 ]
 }
