@@ -40,7 +40,7 @@ int main(int argc, char **argv)
         QObject::disconnect(firstFrame);
         if (const Phonon::MediaObject *player = soundtrack.play()) {
             DisplayLoss::stayFirstAtExit();
-            clock.follow(player);
+            clock.follow(player, soundtrack.positionLead());
         }
     });
     widget.resize(NormalSize);

@@ -22,12 +22,16 @@ public:
     // Starts the music; returns the playing player, or null when the
     // soundtrack cannot play. The timeline then keeps to the wall clock.
     const Phonon::MediaObject *play();
+    // How far the playing player's position runs ahead of the music heard,
+    // in ms.
+    qint64 positionLead() const;
     // Before the application object goes: the player stays until the process
     // ends.
     void stop();
 
 private:
     QString whatPreventsPlaying() const;
+    bool playsThroughVlc() const;
     void cannotPlay(const QString &reason);
 
     // Serves the soundtrack's device: see play().
