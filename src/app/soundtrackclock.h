@@ -17,8 +17,8 @@ class MediaObject;
 // sound server, no back end, an error, a stall), the wall clock carries the
 // time on from the position heard, or from the clock's construction before
 // any. A position that moves in steps (VLC's, four times a second) is read
-// some time after each step, up to a frame: of the last second's readings the
-// clock keeps to the one furthest ahead of the wall clock, the one read
+// some time after each step, up to a frame: of the last seconds' readings
+// the clock keeps to the one furthest ahead of the wall clock, the one read
 // soonest after its step. The time never goes back: when the music is
 // behind, the timeline waits for it.
 class SoundtrackClock : public Clock
