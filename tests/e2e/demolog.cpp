@@ -13,6 +13,7 @@ namespace {
 
 const QString startLine = QStringLiteral("Loading cubes ");
 const QRegularExpression fpsPattern(QStringLiteral("^\"FPS: (\\d+)\" $"));
+const QString cannotPlayStart = QStringLiteral("Plok cannot play its soundtrack: ");
 
 // Where each scene ends on the timeline, in seconds from the start line.
 const double sceneEnds[] = { 7.0, 14.5, 22.0, 45.0 };
@@ -71,6 +72,8 @@ bool DemoLog::read(const QString &timesFile)
                 ++fpsLinesBeforeStart;
         } else if (line.text.startsWith(QLatin1String("\"FPS"))) {
             ++malformedFpsLines;
+        } else if (line.text.startsWith(cannotPlayStart)) {
+            cannotPlayLines.append(line.text);
         } else {
             otherLines.append(line.text);
         }
@@ -143,4 +146,23 @@ void DemoLog::reportScenes(Checks &checks) const
                         .arg(mean, 0, 'f', 1);
     }
     checks.note("FPS by scene", perScene.join(", "));
+}
+
+void DemoLog::checkSoundLines(Checks &checks, bool soundtrackPlays) const
+{
+    const QString seen =
+        QString("%1 lines saying so%2; %3 other lines%4")
+            .arg(cannotPlayLines.size())
+            .arg(cannotPlayLines.isEmpty() ? "" : ", the first: " + cannotPlayLines.first())
+            .arg(otherLines.size())
+            .arg(otherLines.isEmpty() ? "" : ", the first: " + otherLines.first());
+    if (soundtrackPlays) {
+        checks.expect(cannotPlayLines.isEmpty(), "the log never says the soundtrack cannot play",
+                      seen);
+    } else {
+        checks.expect(cannotPlayLines.size() == 1 && otherLines.isEmpty(),
+                      "the log says once that the soundtrack cannot play, and nothing else but "
+                      "the demo's own lines",
+                      seen);
+    }
 }

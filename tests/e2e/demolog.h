@@ -17,6 +17,9 @@ public:
     // end: when the demo ended, in the log's seconds.
     void checkFpsLines(Checks &checks, double end) const;
     void reportScenes(Checks &checks) const;
+    // Playing, the log never says that the soundtrack cannot play; silent,
+    // it says so once and otherwise holds only the demo's own lines.
+    void checkSoundLines(Checks &checks, bool soundtrackPlays) const;
 
 private:
     struct Line
@@ -39,6 +42,7 @@ private:
     int malformedFpsLines = 0;
     QVector<Line> lines;
     QVector<FpsLine> fpsLines;
+    QStringList cannotPlayLines;
     QStringList otherLines;
 };
 

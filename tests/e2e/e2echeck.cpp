@@ -41,6 +41,17 @@ const double minLoudness = 0.001;
 // How far from where a capture began its sound is looked for, in seconds.
 const double placeSearch = 0.1;
 
+// What a log is checked for besides its own lines: the soundtrack plays, or
+// the demo says once that it cannot.
+const QString soundtrackPlays = QStringLiteral("sound");
+const QString soundtrackSilent = QStringLiteral("silent");
+
+bool isLogRequest(const QStringList &args)
+{
+    return args.size() == 2 ||
+        (args.size() == 3 && (args[2] == soundtrackPlays || args[2] == soundtrackSilent));
+}
+
 int checkLog(const QStringList &args)
 {
     Checks checks;
@@ -48,6 +59,8 @@ int checkLog(const QStringList &args)
     log.checkStart(checks);
     log.checkFpsLines(checks, args.value(1).toDouble());
     log.reportScenes(checks);
+    if (args.size() == 3)
+        log.checkSoundLines(checks, args.at(2) == soundtrackPlays);
     return checks.exitCode();
 }
 
@@ -279,7 +292,7 @@ int main(int argc, char **argv)
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
     const QString command = args.isEmpty() ? QString() : args.takeFirst();
-    if (command == "log" && args.size() == 2)
+    if (command == "log" && isLogRequest(args))
         return checkLog(args);
     if (command == "scene" && args.size() >= 2)
         return checkScene(args);
@@ -293,7 +306,7 @@ int main(int argc, char **argv)
         return awaitScene(argc, argv, args, command == "await-cut");
     std::fprintf(
         stderr,
-        "usage: %s log LOG.times END_S\n"
+        "usage: %s log LOG.times END_S [sound|silent]\n"
         "       %s scene 0|1|3 EARLIER.png LATER.png | scene 2 SHOT.png\n"
         "       %s sound SOUNDTRACK.wav RECORDING.wav MARKER_TO_LAUNCH_S TIMELINE_S RUN_S\n"
         "       %s marker BEEP.wav\n"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # With no audio back end installed and no sound server the demo runs
-# silently and otherwise unchanged: whole timeline, exit status 0. Phonon
+# silently and otherwise unchanged: whole timeline, exit status 0; its log
+# says once that the soundtrack cannot play, and nothing from Phonon. Phonon
 # finds its back ends in its own install folder as well as in the toolkit's
 # plugin paths, so no environment variable hides them: the run gets a
 # private mount namespace in which an empty folder covers the back-end
@@ -14,6 +15,10 @@ source "$(dirname "$0")/soak.sh" "$1" "$2"
 # count the player and its device as lost. Leaks are checked in the runs that
 # have a back end.
 export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0
+
+# In the C locale Qt 6 writes four lines of its own, as no desktop session
+# would have it.
+[ -n "${LC_ALL:-}${LC_CTYPE:-}${LANG:-}" ] || export LANG=C.UTF-8
 
 BACKENDS=$(dpkg -L "$SOUND_BACKEND" 2>/dev/null | grep "/phonon4qt${PLOK_QT_VERSION}_backend\$" |
     head -n 1)
@@ -38,8 +43,9 @@ wait_demo
 
 expect "$([ -f "$OUT/backends-seen" ] && [ ! -s "$OUT/backends-seen" ] && echo true)" \
     "the demo sees no back end" "$(tr '\n' ' ' <"$OUT/backends-seen" 2>/dev/null || echo 'not run')"
-expect "$(holds grep -q 'backend plugin could not be loaded' "$OUT/plok.log")" \
-    "Phonon reports that it has no back end" "$(grep -c Phonon "$OUT/plok.log" || true) Phonon lines"
+expect "$(holds grep -q 'cannot play its soundtrack: Phonon has no back end' "$OUT/plok.log")" \
+    "the demo says that Phonon has no back end" "$(grep -c soundtrack "$OUT/plok.log" || true) lines"
 expect_timeline_end "the demo"
-check_log
+"$LOG_CHECKER" log "$DEMO_LOG.times" "$(format_us "$DEMO_END_US")" silent ||
+    FAILURES=$((FAILURES + 1))
 finish

@@ -1,0 +1,43 @@
+#ifndef SOUNDTRACKPLAYER_H
+#define SOUNDTRACKPLAYER_H
+
+#include <QObject>
+#include <QThread>
+
+namespace Phonon {
+class MediaObject;
+}
+
+// Plays the soundtrack through Phonon, or says why it cannot in one line of
+// the log, once: Phonon has no back end, no sound server answers, or the
+// back end fails. The back ends' own messages are kept out of the log.
+class SoundtrackPlayer : public QObject
+{
+    Q_OBJECT
+
+public:
+    SoundtrackPlayer();
+    ~SoundtrackPlayer() override;
+
+    // Starts the music; returns the playing player, or null when the
+    // soundtrack cannot play. The timeline then keeps to the wall clock.
+    const Phonon::MediaObject *play();
+    // How far the playing player's position runs ahead of the music heard,
+    // in ms.
+    qint64 positionLead() const;
+    // Before the application object goes: the player stays until the process
+    // ends.
+    void stop();
+
+private:
+    QString whatPreventsPlaying() const;
+    bool playsThroughVlc() const;
+    void cannotPlay(const QString &reason);
+
+    // Serves the soundtrack's device: see play().
+    QThread reader;
+    Phonon::MediaObject *player = nullptr;
+    bool toldCannotPlay = false;
+};
+
+#endif // SOUNDTRACKPLAYER_H
