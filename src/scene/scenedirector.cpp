@@ -199,14 +199,16 @@ void SceneDirector::start(GLuint output, QSize size, int samples, Preparation pr
         nextPart = Part::Rehearsal;
         return;
     }
-    // A frame of the first scene, as a window shows it before it prepares
-    // the later ones: the driver makes the draws after it anew. A thread
-    // asked to stop (a rehearsal whose window has closed) stops between
-    // parts.
+    // Frames of the first scene around the parts, as a window shows them:
+    // the driver makes the draws after each anew, and the first caption's
+    // once it has its mipmaps. A thread asked to stop (a rehearsal whose
+    // window has closed) stops between parts.
     paint();
     nextPart = Part::Pictures;
-    while (nextPart != Part::Done && !QThread::currentThread()->isInterruptionRequested())
+    while (nextPart != Part::Done && !QThread::currentThread()->isInterruptionRequested()) {
         prepareNextPart();
+        paint();
+    }
 }
 
 void SceneDirector::prepareNextPart()
@@ -218,11 +220,11 @@ void SceneDirector::prepareNextPart()
         rehearsal->start();
         break;
     case Part::Pictures:
+        if (rehearsing())
+            return;
         pictures.uploadTheRest();
         break;
     case Part::Target:
-        if (rehearsing())
-            return;
         warmUpTarget();
         break;
     case Part::SceneOne:

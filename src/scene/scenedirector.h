@@ -53,8 +53,9 @@ public:
     // their preparation, each short enough to fit between two frames. The
     // pictures are uploaded, and every later scene drawn unseen, so that the
     // driver is ready for it at the cuts, which wait for it. The first part
-    // starts a rehearsal of those draws on a thread of its own (see
-    // SceneRehearsal); the draws here wait for it to end.
+    // starts a rehearsal of it all on a thread of its own (see
+    // SceneRehearsal); the parts after it wait for it to end, and then find
+    // most of what the driver makes ready.
     void prepareNextPart();
     void resizeGL(int width, int height);
 
