@@ -1,35 +1,62 @@
-// The floor under the demo's start-up: a window of the demo's format that
+// The floor under the demo's start-up. A window of the demo's format that
 // does nothing but clear and swap, shown full-screen as the demo's is, a
-// frame every 30 ms, until Escape. scripts/bench launches it beside the demo
-// with the first-frame shim preloaded: its first frame and when its frames
-// come steadily are what the machine gives any window.
+// frame every 30 ms, until Escape: its first frame and when its frames come
+// steadily are what the machine gives any window. Given "first-scene", it
+// draws the demo's first scene as the demo does, and prepares nothing of the
+// later ones: what llvmpipe itself takes for that drawing in the first
+// seconds. scripts/bench launches both beside the demo, with the
+// first-frame shim preloaded.
 
+#include "multisampletarget.h"
 #include "scenedirector.h"
+#include "wallclock.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QOpenGLWindow>
+
+#include <memory>
 
 namespace {
 
 class BareWindow : public QOpenGLWindow
 {
 public:
-    BareWindow()
+    explicit BareWindow(bool firstScene)
         : QOpenGLWindow(NoPartialUpdate)
     {
+        if (firstScene)
+            director = std::make_unique<SceneDirector>(this, &clock);
         setFormat(SceneDirector::surfaceFormat());
         startTimer(SceneDirector::FrameInterval, Qt::PreciseTimer);
     }
 
 protected:
-    void paintGL() override { glClear(GL_COLOR_BUFFER_BIT); }
+    void initializeGL() override
+    {
+        if (director)
+            director->start(defaultFramebufferObject(), size() * devicePixelRatio(),
+                            MultisampleTarget::Samples, SceneDirector::Preparation::InParts);
+    }
+    void paintGL() override
+    {
+        if (!director) {
+            glClear(GL_COLOR_BUFFER_BIT);
+            return;
+        }
+        director->step();
+        director->paint();
+    }
     void timerEvent(QTimerEvent *) override { update(); }
     void keyPressEvent(QKeyEvent *event) override
     {
         if (event->key() == Qt::Key_Escape)
             close();
     }
+
+private:
+    WallClock clock;
+    std::unique_ptr<SceneDirector> director;
 };
 
 } // namespace
@@ -37,7 +64,7 @@ protected:
 int main(int argc, char **argv)
 {
     QGuiApplication app(argc, argv);
-    BareWindow window;
+    BareWindow window(app.arguments().contains("first-scene"));
     window.setTitle("Plok bare window");
     window.showFullScreen();
     return app.exec();
