@@ -12,6 +12,7 @@
 #include "windowgrid.h"
 
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QGuiApplication>
 #include <QStringList>
 #include <QThread>
@@ -20,6 +21,8 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
+#include <limits>
 
 namespace {
 
@@ -40,6 +43,22 @@ const double maxDrift = 0.1;
 const double minLoudness = 0.001;
 // How far from where a capture began its sound is looked for, in seconds.
 const double placeSearch = 0.1;
+
+// The cuts, in seconds of the soundtrack, and how far from the music a cut
+// may be seen: the window is looked at every 20 ms and a scene counts from
+// the second look that agrees, the recorder hands its sound on in blocks of
+// 50 ms, and a loaded machine draws a frame in up to 100 ms. Half a second
+// off is a fault anyone hears.
+const double cutTimes[] = { 7.0, 14.5, 22.0 };
+const int cutCount = int(std::size(cutTimes));
+const double cutEarliest = -0.25;
+const double cutLatest = 0.35;
+// The recorder's pace is read off its file near each cut.
+const double recorderSpan = 2.0;
+const int cutPieceLength = 1 << 16; // about 1.5 s
+const double cutSearch = 1.0;
+const int wavHeaderBytes = 44;
+const int recordingBytesPerSecond = 88200; // 16-bit mono at 44.1 kHz
 
 // What a log is checked for besides its own lines: the soundtrack plays, or
 // the demo says once that it cannot.
@@ -202,6 +221,79 @@ int checkSound(const QStringList &args)
     return checks.exitCode();
 }
 
+struct RecorderNote
+{
+    double wallSeconds; // when the recording's file was looked at
+    double recordedSeconds; // how much sound it held then
+};
+
+// "WALL_US BYTES" lines: the recording's size noted as it grew.
+QVector<RecorderNote> readRecorderNotes(const QString &path)
+{
+    QVector<RecorderNote> notes;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return notes;
+    while (!file.atEnd()) {
+        const QList<QByteArray> fields = file.readLine().simplified().split(' ');
+        const qint64 bytes = fields.value(1).toLongLong();
+        if (fields.size() == 2 && bytes > wavHeaderBytes)
+            notes.append({ fields[0].toLongLong() / 1e6,
+                           double(bytes - wavHeaderBytes) / recordingBytesPerSecond });
+    }
+    return notes;
+}
+
+// Where in the recording the sound heard at a wall-clock moment lies: the
+// recorder writes what it is handed, never before it is heard, so the
+// earliest note near the moment places the recording on the wall clock.
+double recordedAt(const QVector<RecorderNote> &notes, double wallSeconds)
+{
+    double lag = std::numeric_limits<double>::max();
+    for (const RecorderNote &note : notes) {
+        if (std::abs(note.wallSeconds - wallSeconds) <= recorderSpan)
+            lag = std::min(lag, note.wallSeconds - note.recordedSeconds);
+    }
+    return lag == std::numeric_limits<double>::max() ? -1.0 : wallSeconds - lag;
+}
+
+// Each cut the window showed, at a wall-clock time, against the music heard
+// then: where the soundtrack stood in the recording made meanwhile, whose
+// growth the test noted with the wall-clock time.
+int checkCuts(const QStringList &args)
+{
+    Checks checks;
+    int referenceRate = 0;
+    int recordingRate = 0;
+    const QVector<float> reference = SoundMatch::readWav(args.value(0), &referenceRate);
+    const QVector<float> recording = SoundMatch::readWav(args.value(1), &recordingRate);
+    const QVector<RecorderNote> notes = readRecorderNotes(args.value(2));
+    if (!checks.expect(!reference.isEmpty() && recordingRate == referenceRate && !notes.isEmpty(),
+                       "the soundtrack, the recording and its notes can be read",
+                       QString("%1 notes").arg(notes.size())))
+        return checks.exitCode();
+    const SoundMatch match(reference, recording, referenceRate, cutPieceLength);
+    const QStringList seen = args.mid(3);
+    checks.expect(seen.size() == cutCount, "the window showed every cut",
+                  QString("%1 of %2").arg(seen.size()).arg(cutCount));
+    for (int cut = 0; cut < seen.size() && cut < cutCount; ++cut) {
+        const double wall = seen[cut].toLongLong() / 1e6;
+        const double recorded = recordedAt(notes, wall);
+        const double before = match.stretchSeconds();
+        const SoundMatch::Match found =
+            match.find(recorded - before, cutTimes[cut] - before - cutSearch,
+                       cutTimes[cut] - before + cutSearch);
+        const double offset = found.referenceSeconds + before - cutTimes[cut];
+        checks.expect(recorded >= before && found.correlation >= minCorrelation &&
+                          offset >= cutEarliest && offset <= cutLatest,
+                      QString("the cut at %1 s is seen with the music").arg(cutTimes[cut]),
+                      QString("the music at %1 s when the window showed it (correlation %2)")
+                          .arg(cutTimes[cut] + offset, 0, 'f', 3)
+                          .arg(found.correlation, 0, 'f', 4));
+    }
+    return checks.exitCode();
+}
+
 // The sound decoded from a capture is the soundtrack from the second where
 // the capture began, to the sample: a lossy codec's delay must have been
 // taken out by the container.
@@ -298,6 +390,8 @@ int main(int argc, char **argv)
         return checkScene(args);
     if (command == "sound" && args.size() == 5)
         return checkSound(args);
+    if (command == "cuts" && args.size() >= 4)
+        return checkCuts(args);
     if (command == "marker" && args.size() == 1)
         return writeMarker(args);
     if (command == "place" && args.size() == 3)
@@ -309,9 +403,10 @@ int main(int argc, char **argv)
         "usage: %s log LOG.times END_S [sound|silent]\n"
         "       %s scene 0|1|3 EARLIER.png LATER.png | scene 2 SHOT.png\n"
         "       %s sound SOUNDTRACK.wav RECORDING.wav MARKER_TO_LAUNCH_S TIMELINE_S RUN_S\n"
+        "       %s cuts SOUNDTRACK.wav RECORDING.wav RECORDING.times CUT_US...\n"
         "       %s marker BEEP.wav\n"
         "       %s place SOUNDTRACK.wav DECODED.wav BEGIN_S\n"
         "       %s await|await-cut WINDOW_ID SCENE TIMEOUT_S\n",
-        argv[0], argv[0], argv[0], argv[0], argv[0], argv[0]);
+        argv[0], argv[0], argv[0], argv[0], argv[0], argv[0], argv[0]);
     return 2;
 }

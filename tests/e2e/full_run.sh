@@ -2,9 +2,10 @@
 # The whole demo as it is played: the 45 s timeline runs to its end and the
 # program exits with status 0; the log starts with "Loading cubes", has one
 # FPS line a second and never says that the soundtrack cannot play;
-# screenshots in the middle of each scene show that scene; and the soundtrack
+# screenshots in the middle of each scene show that scene; the soundtrack
 # that reaches the sound server is the embedded one, from the start of the
-# run to its end, starting with the timeline that the pictures show.
+# run to its end, starting with the timeline that the pictures show; and
+# each cut shows when the music reaches it.
 set -euo pipefail
 source "$(dirname "$0")/e2e.sh"
 
@@ -14,6 +15,15 @@ RECORDING_BYTES_PER_S=88200 # 16-bit mono at 44.1 kHz, after a 44-byte header
 # recording_holds BYTES: the recording has grown to that size.
 recording_holds() {
     [ "$(stat -c %s "$RECORDING" 2>/dev/null || echo 0)" -ge "$1" ]
+}
+
+# Notes the recording's size with the wall-clock time, every 20 ms, into
+# FILE: where the sound heard at a moment lies in it.
+note_recording() {
+    while :; do
+        printf '%s %s\n' "$(now_us)" "$(stat -c %s "$RECORDING" 2>/dev/null || echo 0)"
+        sleep 0.02
+    done >"$1"
 }
 
 ensure_sound_server
@@ -32,6 +42,8 @@ wait_until_ready "the recorder" "$RECORDER_PID" /dev/null \
 MARKER_US=$(now_us)
 MARKER_BYTES=$(stat -c %s "$RECORDING" 2>/dev/null || echo 0)
 paplay "$OUT/marker.wav"
+note_recording "$OUT/recording.times" &
+SERVICE_PIDS+=($!)
 
 start_demo "$OUT/plok.log"
 wait_for_timeline || true
@@ -44,6 +56,9 @@ window=$(demo_window) || true
 # music sets.
 screenshot_pair_at 3.0 "$OUT/scene0-a.ppm" "$OUT/scene0-b.ppm" 4 6.0
 follow_first_cut "$CHECKER" "$window" || true
+# The later cuts as the window shows them, in the background.
+("$CHECKER" await-cut "$window" 2 60 && "$CHECKER" await-cut "$window" 3 60) >"$OUT/cuts" &
+SERVICE_PIDS+=($!)
 screenshot_pair_at 10.0 "$OUT/scene1-a.ppm" "$OUT/scene1-b.ppm" 16 13.5
 screenshot_at 18.0 "$OUT/scene2.ppm"
 screenshot_pair_at 31.0 "$OUT/scene3-a.ppm" "$OUT/scene3-b.ppm" 20 44.0
@@ -63,4 +78,6 @@ check scene 2 "$OUT/scene2.ppm"
 check scene 3 "$OUT/scene3-a.ppm" "$OUT/scene3-b.ppm"
 check sound "$SOUNDTRACK" "$RECORDING" "$(format_us $((DEMO_START_US - MARKER_US)))" \
     "$(format_us $((DEMO_ZERO_US - DEMO_START_US)))" "$DEMO_SECONDS"
+check cuts "$SOUNDTRACK" "$RECORDING" "$OUT/recording.times" \
+    $((DEMO_ZERO_US + SCENE_STARTS_MS[1] * 1000)) $(cat "$OUT/cuts")
 finish
