@@ -12,23 +12,20 @@ const int LostDisplayStatus = 1;
 
 std::atomic<bool> loopHasEnded { false };
 
-[[noreturn]] void end()
+// Only what is safe wherever the process stands: a write and _exit.
+int onLostConnection(Display *)
 {
-    // Only what is safe wherever the process stands: a write and _exit.
     const ssize_t written = write(STDERR_FILENO, LostDisplay, sizeof LostDisplay - 1);
     static_cast<void>(written);
     _exit(LostDisplayStatus);
 }
 
-int onLostConnection(Display *)
-{
-    end();
-}
-
+// Whoever calls exit() while the loop runs has said why: the toolkit, when
+// its own connection breaks, writes "The X11 connection broke".
 void onExit()
 {
     if (!loopHasEnded)
-        end();
+        _exit(LostDisplayStatus);
 }
 } // namespace
 
@@ -45,8 +42,10 @@ void stayFirstAtExit()
     std::atexit(onExit);
 }
 
-void loopEnded()
+void loopEnded(int status)
 {
+    if (status != 0)
+        _exit(status);
     loopHasEnded = true;
 }
 

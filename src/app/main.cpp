@@ -32,22 +32,23 @@ int main(int argc, char **argv)
     SoundtrackClock clock;
     GLWidget widget(&clock);
     SoundtrackPlayer soundtrack;
-    // The sound back end takes from 30 ms (GStreamer) to 300 ms (VLC) to
-    // start: it starts once the first frame is on the screen, and the
-    // timeline waits for the music.
+    QObject::connect(&soundtrack, &SoundtrackPlayer::playing,
+                     [&](const Phonon::MediaObject *player) {
+                         DisplayLoss::stayFirstAtExit();
+                         clock.follow(player, soundtrack.positionLead());
+                     });
+    // The music starts once the first frame is on the screen, and the
+    // timeline waits for it.
     QMetaObject::Connection firstFrame;
     firstFrame = QObject::connect(&widget, &QOpenGLWindow::frameSwapped, [&] {
         QObject::disconnect(firstFrame);
-        if (const Phonon::MediaObject *player = soundtrack.play()) {
-            DisplayLoss::stayFirstAtExit();
-            clock.follow(player, soundtrack.positionLead());
-        }
+        soundtrack.play();
     });
     widget.resize(NormalSize);
     widget.showFullScreen();
 
     const int status = app.exec();
-    DisplayLoss::loopEnded();
+    DisplayLoss::loopEnded(status);
     soundtrack.stop();
     return status;
 }
