@@ -6,7 +6,7 @@
 #include <QDir>
 #include <QFile>
 
-#include <phonon/MediaObject>
+#include <phonon/BackendCapabilities>
 #include <phonon/MediaSource>
 #include <phonon/pulsesupport.h>
 
@@ -60,19 +60,30 @@ SoundtrackPlayer::SoundtrackPlayer() = default;
 
 SoundtrackPlayer::~SoundtrackPlayer() = default;
 
+// Loading the back end is most of the player's start: VLC's takes 150 to
+// 600 ms to load its modules, GStreamer's some 30 ms. It loads on a thread
+// of its own, so that the frames go on meanwhile; the player is made on this
+// thread once it has.
+void SoundtrackPlayer::play()
+{
+    const QString obstacle = whatPreventsPlaying();
+    if (!obstacle.isEmpty()) {
+        cannotPlay(obstacle);
+        return;
+    }
+    quietenVlc();
+    backEndLoader.reset(QThread::create([] { Phonon::BackendCapabilities::availableMimeTypes(); }));
+    connect(backEndLoader.get(), &QThread::finished, this, &SoundtrackPlayer::startPlayer);
+    backEndLoader->start();
+}
+
 // Phonon asks the soundtrack's device for 4 KiB at a time through the event
 // loop of the thread the device lives in. A GUI thread busy painting a
 // full-screen frame cannot keep up with the 88 KB a second the music needs,
 // so the device is served by a thread of its own. The device and the player
 // live until the process ends.
-const Phonon::MediaObject *SoundtrackPlayer::play()
+void SoundtrackPlayer::startPlayer()
 {
-    const QString obstacle = whatPreventsPlaying();
-    if (!obstacle.isEmpty()) {
-        cannotPlay(obstacle);
-        return nullptr;
-    }
-    quietenVlc();
     auto *music = new QFile(SceneDirector::SoundtrackPath);
     player = Phonon::createPlayer(Phonon::MusicCategory, Phonon::MediaSource(music));
     connect(player, &Phonon::MediaObject::stateChanged, this, [this](Phonon::State state) {
@@ -82,13 +93,15 @@ const Phonon::MediaObject *SoundtrackPlayer::play()
     reader.start();
     music->moveToThread(&reader);
     player->play();
-    return player;
+    emit playing(player);
 }
 
 // Phonon's GStreamer back end deadlocks when the application object tears
 // down a player that is still reading: stopped first, it lets the process end.
 void SoundtrackPlayer::stop()
 {
+    if (backEndLoader)
+        backEndLoader->wait();
     if (!player)
         return;
     player->stop();

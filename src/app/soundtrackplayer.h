@@ -4,9 +4,9 @@
 #include <QObject>
 #include <QThread>
 
-namespace Phonon {
-class MediaObject;
-}
+#include <phonon/MediaObject>
+
+#include <memory>
 
 // Plays the soundtrack through Phonon, or says why it cannot in one line of
 // the log, once: Phonon has no back end, no sound server answers, or the
@@ -19,9 +19,10 @@ public:
     SoundtrackPlayer();
     ~SoundtrackPlayer() override;
 
-    // Starts the music; returns the playing player, or null when the
-    // soundtrack cannot play. The timeline then keeps to the wall clock.
-    const Phonon::MediaObject *play();
+    // Starts the music: playing() follows once the back end has loaded,
+    // unless the soundtrack cannot play. The timeline then keeps to the wall
+    // clock.
+    void play();
     // How far the playing player's position runs ahead of the music heard,
     // in ms.
     qint64 positionLead() const;
@@ -29,12 +30,17 @@ public:
     // ends.
     void stop();
 
+signals:
+    void playing(const Phonon::MediaObject *player);
+
 private:
+    void startPlayer();
     QString whatPreventsPlaying() const;
     bool playsThroughVlc() const;
     void cannotPlay(const QString &reason);
 
-    // Serves the soundtrack's device: see play().
+    std::unique_ptr<QThread> backEndLoader;
+    // Serves the soundtrack's device: see startPlayer().
     QThread reader;
     Phonon::MediaObject *player = nullptr;
     bool toldCannotPlay = false;
