@@ -2,10 +2,12 @@
 // does nothing but clear and swap, shown full-screen as the demo's is, a
 // frame every 30 ms, until Escape: its first frame and when its frames come
 // steadily are what the machine gives any window. Given "first-scene", it
-// draws the demo's first scene as the demo does, and prepares nothing of the
-// later ones: what llvmpipe itself takes for that drawing in the first
-// seconds. scripts/bench launches both beside the demo, with the
-// first-frame shim preloaded.
+// draws the demo's first scene as the demo does, and of the later ones makes
+// only its first multisampled resolve, once, soon after the first frame:
+// what llvmpipe itself takes for that drawing and that resolve in the first
+// seconds (a context's first resolve compiles its shaders, and no other
+// context can do that for it). scripts/bench launches both beside the demo,
+// with the first-frame shim preloaded.
 
 #include "multisampletarget.h"
 #include "scenedirector.h"
@@ -18,6 +20,9 @@
 #include <memory>
 
 namespace {
+// The demo's first resolve comes some ten frames after its first frame.
+const int ResolveFrame = 10;
+const QRect ResolvedCorner(0, 0, 64, 64);
 
 class BareWindow : public QOpenGLWindow
 {
@@ -34,15 +39,22 @@ public:
 protected:
     void initializeGL() override
     {
-        if (director)
-            director->start(defaultFramebufferObject(), size() * devicePixelRatio(),
-                            MultisampleTarget::Samples, SceneDirector::Preparation::InParts);
+        if (!director)
+            return;
+        const QSize pixels = size() * devicePixelRatio();
+        director->start(defaultFramebufferObject(), pixels, MultisampleTarget::Samples,
+                        SceneDirector::Preparation::InParts);
+        target.create(defaultFramebufferObject(), pixels, MultisampleTarget::Samples);
     }
     void paintGL() override
     {
         if (!director) {
             glClear(GL_COLOR_BUFFER_BIT);
             return;
+        }
+        if (++frames == ResolveFrame) {
+            target.resolve(ResolvedCorner);
+            glFinish();
         }
         director->step();
         director->paint();
@@ -57,6 +69,8 @@ protected:
 private:
     WallClock clock;
     std::unique_ptr<SceneDirector> director;
+    MultisampleTarget target;
+    int frames = 0;
 };
 
 } // namespace
