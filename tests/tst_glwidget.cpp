@@ -258,6 +258,7 @@ private slots:
     void cutsOnTheTimeline_data();
     void cutsOnTheTimeline();
     void firstCutWaitsForPreparation();
+    void heldPreparationWaitsForRelease();
     void frame_data();
     void frame();
     void plasmaFillsWindow();
@@ -907,6 +908,22 @@ void TestGLWidget::firstCutWaitsForPreparation()
     QVERIFY2(framesShown > 1, "the window showed no frames while it prepared");
     QTRY_COMPARE_WITH_TIMEOUT(TestAccess::scene(window), 1, EventDeadline);
     QCOMPARE(debugMessages.filter("cut waits").size(), 1);
+}
+
+// A host that holds the preparation back (while it makes its sound player)
+// sees frames and no part of the preparation until it releases it.
+void TestGLWidget::heldPreparationWaitsForRelease()
+{
+    GLWidget window;
+    window.holdPreparation();
+    window.resize(NormalSize);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window, EventDeadline));
+    QTRY_VERIFY_WITH_TIMEOUT(TestAccess::frames(window) > 3, EventDeadline);
+    QVERIFY(!TestAccess::preparationStarted(window));
+
+    window.releasePreparation();
+    QTRY_VERIFY_WITH_TIMEOUT(TestAccess::laterScenesPrepared(window), EventDeadline);
 }
 
 void TestGLWidget::frame_data()

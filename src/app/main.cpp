@@ -24,6 +24,7 @@ int main(int argc, char **argv)
 {
     Q_INIT_RESOURCE(resources);
     paintWithoutWaiting();
+    SoundtrackPlayer::setUpEnvironment();
 
     QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName("Plok");
@@ -32,17 +33,22 @@ int main(int argc, char **argv)
     SoundtrackClock clock;
     GLWidget widget(&clock);
     SoundtrackPlayer soundtrack;
+    // The music starts once the first frame is on the screen, and the
+    // timeline waits for it. Making the player writes the environment
+    // (Phonon hands its stream's properties to PulseAudio so), which the
+    // scenes' rehearsal thread reads through Mesa: that waits for the player.
+    widget.holdPreparation();
     QObject::connect(&soundtrack, &SoundtrackPlayer::playing,
                      [&](const Phonon::MediaObject *player) {
                          DisplayLoss::stayFirstAtExit();
                          clock.follow(player, soundtrack.positionLead());
+                         widget.releasePreparation();
                      });
-    // The music starts once the first frame is on the screen, and the
-    // timeline waits for it.
     QMetaObject::Connection firstFrame;
     firstFrame = QObject::connect(&widget, &QOpenGLWindow::frameSwapped, [&] {
         QObject::disconnect(firstFrame);
-        soundtrack.play();
+        if (!soundtrack.play())
+            widget.releasePreparation();
     });
     widget.resize(NormalSize);
     widget.showFullScreen();

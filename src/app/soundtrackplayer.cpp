@@ -47,16 +47,17 @@ const qint64 VlcPositionLead = 40;
 // The back end's own player is a child of Phonon's.
 const QByteArray VlcClassPrefix = QByteArrayLiteral("Phonon::VLC::");
 
+} // namespace
+
+SoundtrackPlayer::SoundtrackPlayer() = default;
+
 // VLC writes its errors to standard error unless its verbosity says
 // otherwise; the user may still ask for them.
-void quietenVlc()
+void SoundtrackPlayer::setUpEnvironment()
 {
     if (!qEnvironmentVariableIsSet("VLC_VERBOSE"))
         qputenv("VLC_VERBOSE", "-1");
 }
-} // namespace
-
-SoundtrackPlayer::SoundtrackPlayer() = default;
 
 SoundtrackPlayer::~SoundtrackPlayer() = default;
 
@@ -64,17 +65,17 @@ SoundtrackPlayer::~SoundtrackPlayer() = default;
 // 600 ms to load its modules, GStreamer's some 30 ms. It loads on a thread
 // of its own, so that the frames go on meanwhile; the player is made on this
 // thread once it has.
-void SoundtrackPlayer::play()
+bool SoundtrackPlayer::play()
 {
     const QString obstacle = whatPreventsPlaying();
     if (!obstacle.isEmpty()) {
         cannotPlay(obstacle);
-        return;
+        return false;
     }
-    quietenVlc();
     backEndLoader.reset(QThread::create([] { Phonon::BackendCapabilities::availableMimeTypes(); }));
     connect(backEndLoader.get(), &QThread::finished, this, &SoundtrackPlayer::startPlayer);
     backEndLoader->start();
+    return true;
 }
 
 // Phonon asks the soundtrack's device for 4 KiB at a time through the event

@@ -19,10 +19,15 @@ public:
     SoundtrackPlayer();
     ~SoundtrackPlayer() override;
 
-    // Starts the music: playing() follows once the back end has loaded,
-    // unless the soundtrack cannot play. The timeline then keeps to the wall
-    // clock.
-    void play();
+    // Sets what the back ends read from the environment: before any thread
+    // is started, since glibc's environment is not safe to change while
+    // another thread reads it.
+    static void setUpEnvironment();
+
+    // Starts the music: playing() follows once the back end has loaded.
+    // Returns false when the soundtrack cannot play: the timeline then keeps
+    // to the wall clock.
+    bool play();
     // How far the playing player's position runs ahead of the music heard,
     // in ms.
     qint64 positionLead() const;

@@ -154,8 +154,19 @@ void GLWidget::paintGL()
 void GLWidget::frameShown()
 {
     frameDuration += (frameTime.elapsed() - frameDuration) / FrameDurationSmoothing;
-    if (!director.laterScenesPrepared())
+    if (!preparationHeld && !director.laterScenesPrepared())
         QTimer::singleShot(0, this, &GLWidget::prepareLaterScenes);
+}
+
+void GLWidget::holdPreparation()
+{
+    preparationHeld = true;
+}
+
+// The preparation goes on from the next frame shown.
+void GLWidget::releasePreparation()
+{
+    preparationHeld = false;
 }
 
 void GLWidget::prepareLaterScenes()

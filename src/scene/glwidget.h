@@ -23,6 +23,11 @@ public:
     ~GLWidget() override;
 
     bool isFullScreen() const;
+    // The later scenes are prepared from the first frame shown on, unless
+    // held until released: their rehearsal runs on a thread of its own,
+    // beside whatever the host does meanwhile.
+    void holdPreparation();
+    void releasePreparation();
 
 protected:
     void timerEvent(QTimerEvent *event) override;
@@ -57,6 +62,7 @@ private:
     qreal pixelRatio = 0;
     // A cut has waited for the later scenes, and the log says so.
     bool saidWaiting = false;
+    bool preparationHeld = false;
     QElapsedTimer frameTime;
 };
 

@@ -54,6 +54,10 @@ struct TestAccess
     {
         return widget.director.laterScenesPrepared();
     }
+    static bool preparationStarted(const GLWidget &widget)
+    {
+        return int(widget.director.nextPart) > int(SceneDirector::Part::Rehearsal);
+    }
     // The GL callbacks, for a frame or a resize drawn on demand; the caller
     // makes the widget's context current.
     static void paintGL(GLWidget &widget) { widget.paintGL(); }
