@@ -46,7 +46,6 @@ bool soundServerAnswers()
 const qint64 VlcPositionLead = 40;
 // The back end's own player is a child of Phonon's.
 const QByteArray VlcClassPrefix = QByteArrayLiteral("Phonon::VLC::");
-
 } // namespace
 
 SoundtrackPlayer::SoundtrackPlayer() = default;
