@@ -69,14 +69,16 @@ void GLWidget::followTimeline()
 
 // How long before the clock reaches a change it is made. A cut is seen once
 // the frame that shows it has been drawn; the end at once, as the window
-// closes. When frames take longer than the frame timer's interval, the clock
-// is looked at only between frames: the change is then made at the look
-// nearest to the moment it is due to be seen.
+// closes. The clock is looked at between frames: a look that falls while a
+// frame is being painted waits for the frame's end, half a frame on average,
+// and it falls so as often as a frame is being painted, which is always when
+// frames take longer than the frame timer's interval.
 qint64 GLWidget::cutLead() const
 {
     const qint64 seenAfter = director.inLastScene() ? 0 : frameDuration;
-    const qint64 lookEvery = frameDuration > SceneDirector::FrameInterval ? frameDuration : 0;
-    return seenAfter + lookEvery / 2;
+    const qint64 framePeriod = qMax(frameDuration, qint64(SceneDirector::FrameInterval));
+    const qint64 lookWaits = frameDuration * frameDuration / (2 * framePeriod);
+    return seenAfter + lookWaits;
 }
 
 void GLWidget::writeFps()
