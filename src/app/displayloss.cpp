@@ -3,6 +3,7 @@
 #include <X11/Xlib.h>
 
 #include <atomic>
+#include <csignal>
 #include <cstdlib>
 #include <unistd.h>
 
@@ -33,6 +34,9 @@ namespace DisplayLoss {
 
 void endAtOnce()
 {
+    // A write to the display's closed socket would otherwise end the
+    // process by SIGPIPE before Xlib or the toolkit could notice.
+    std::signal(SIGPIPE, SIG_IGN);
     XSetIOErrorHandler(onLostConnection);
     std::atexit(onExit);
 }
