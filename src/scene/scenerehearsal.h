@@ -24,6 +24,8 @@ protected:
     void run() override;
 
 private:
+    bool rehearse();
+
     QOffscreenSurface surface;
     int samples;
 };
