@@ -148,7 +148,8 @@ private:
         owner = std::make_unique<QObject>();
         director = std::make_unique<SceneDirector>(owner.get(), &clock);
         director->start(defaultFramebufferObject(), size() * devicePixelRatio(),
-                        MultisampleTarget::Samples, SceneDirector::Preparation::AtStart);
+                        MultisampleTarget::Samples, SceneDirector::Smoothing::CubeScenes,
+                        SceneDirector::Preparation::AtStart);
     }
 
     void nextFrame()

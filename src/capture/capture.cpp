@@ -54,7 +54,7 @@ int Capture::run()
     if (!setUpTarget(&status))
         return fail(error, status);
     director.start(target.framebuffer(), options.size, options.samples,
-                   SceneDirector::Preparation::AtStart);
+                   SceneDirector::Smoothing::EveryScene, SceneDirector::Preparation::AtStart);
     if (!openSink())
         return fail(error, 1);
 

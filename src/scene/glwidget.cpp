@@ -120,7 +120,8 @@ void GLWidget::toggleFullScreen()
 void GLWidget::initializeGL()
 {
     director.start(defaultFramebufferObject(), pixelSize(width(), height()),
-                   MultisampleTarget::Samples, SceneDirector::Preparation::InParts);
+                   MultisampleTarget::Samples, SceneDirector::Smoothing::CubeScenes,
+                   SceneDirector::Preparation::InParts);
 }
 
 void GLWidget::resizeGL(int width, int height)

@@ -180,8 +180,10 @@ qint64 SceneDirector::length()
     return SceneEnds[SceneCount - 1];
 }
 
-void SceneDirector::start(GLuint output, QSize size, int samples, Preparation preparation)
+void SceneDirector::start(GLuint output, QSize size, int samples, Smoothing smoothing,
+                          Preparation preparation)
 {
+    this->smoothing = smoothing;
     plasma = new Plasma(PlasmaSize, PlasmaColors, owner);
 
     glClearColor(ClearColor.redF(), ClearColor.greenF(), ClearColor.blueF(), ClearColor.alphaF());
@@ -393,19 +395,22 @@ void SceneDirector::paint()
     paintScene(scene);
 }
 
-// The plasma, a quad that covers whole pixels, draws straight into the
-// output; the cubes draw with samples, smoothing their edges, and are
-// resolved into it.
+// The cubes draw with samples, smoothing their edges, and are resolved into
+// the output; the plasma, a quad that covers whole pixels, draws straight
+// into it unless every scene is smoothed.
 void SceneDirector::paintScene(int shown)
 {
-    if (shown == 0) {
+    if (shown == 0 && smoothing == Smoothing::CubeScenes) {
         target.bindOutput();
         paintPlasmaScene();
-    } else {
-        target.bind();
-        paintSceneWithEdges(shown);
-        target.resolve();
+        return;
     }
+    target.bind();
+    if (shown == 0)
+        paintPlasmaScene();
+    else
+        paintSceneWithEdges(shown);
+    target.resolve();
 }
 
 void SceneDirector::paintSceneWithEdges(int shown)

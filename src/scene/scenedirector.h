@@ -36,6 +36,11 @@ public:
     // When the later scenes are prepared: all at the start, or in parts
     // between the frames from the first on (see prepareNextPart).
     enum class Preparation { AtStart, InParts };
+    // Which scenes draw with samples. A window draws the plasma's scene
+    // straight into its output and pays no resolve: its quad covers whole
+    // pixels, and only the first caption's soft glow loses a level here and
+    // there. A capture, which has the time, smooths that scene too.
+    enum class Smoothing { CubeScenes, EveryScene };
 
     // The GL format of the window the scenes are shown in: double-buffered
     // RGB. The scenes bring their own samples, depth and stencil.
@@ -47,7 +52,8 @@ public:
     // first caption, the GL state that every frame relies on and the frames'
     // target of `size` pixels with `samples` a pixel, resolved into the
     // framebuffer `output` (a framebuffer object, or the context's default).
-    void start(GLuint output, QSize size, int samples, Preparation preparation);
+    void start(GLuint output, QSize size, int samples, Smoothing smoothing,
+               Preparation preparation);
     // With the GL context current, once the first frame is shown and then
     // between frames until the later scenes are prepared: the next part of
     // their preparation, each short enough to fit between two frames. The
@@ -133,6 +139,7 @@ private:
     MultisampleTarget target;
     std::unique_ptr<SceneRehearsal> rehearsal;
     Part nextPart = Part::NotStarted;
+    Smoothing smoothing = Smoothing::CubeScenes;
     int scene = 0;
     bool ended = false;
     GLuint plasmaTexture = 0;

@@ -68,7 +68,7 @@ bool SceneRehearsal::rehearse()
         WallClock clock;
         SceneDirector director(&owner, &clock);
         director.start(context.defaultFramebufferObject(), RehearsalSize, samples,
-                       SceneDirector::Preparation::AtStart);
+                       SceneDirector::Smoothing::CubeScenes, SceneDirector::Preparation::AtStart);
     }
     context.doneCurrent();
     return true;
