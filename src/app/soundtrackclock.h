@@ -4,6 +4,7 @@
 #include "clock.h"
 
 #include <QElapsedTimer>
+#include <QTimer>
 
 #include <deque>
 
@@ -17,10 +18,10 @@ class MediaObject;
 // sound server, no back end, an error, a stall), the wall clock carries the
 // time on from the position heard, or from the clock's construction before
 // any. A position that moves in steps (VLC's, four times a second) is read
-// some time after each step, up to a frame: of the last seconds' readings
-// the clock keeps to the one furthest ahead of the wall clock, the one read
-// soonest after its step. The time never goes back: when the music is
-// behind, the timeline waits for it.
+// some time after each step: of the last seconds' readings the clock keeps
+// to the one furthest ahead of the wall clock, the one read soonest after
+// its step. It is read between frames as well as at each look. The time never goes back: when the
+// music is behind, the timeline waits for it.
 class SoundtrackClock : public Clock
 {
 public:
@@ -38,12 +39,14 @@ private:
         qint64 ahead; // the position less the wall clock
     };
 
+    void listen() const;
     void hear(qint64 position, qint64 now) const;
     qint64 furthestAhead(qint64 now) const;
 
     const Phonon::MediaObject *player = nullptr;
     qint64 positionLead = 0;
     QElapsedTimer wall;
+    QTimer listening;
     mutable qint64 heard = -1;
     // The readings that may still be the furthest ahead, the furthest first:
     // each is newer than, and behind, the one before it.
