@@ -20,8 +20,8 @@ class MediaObject;
 // any. A position that moves in steps (VLC's, four times a second) is read
 // some time after each step: of the last seconds' readings the clock keeps
 // to the one furthest ahead of the wall clock, the one read soonest after
-// its step. It is read between frames as well as at each look. The time never goes back: when the
-// music is behind, the timeline waits for it.
+// its step. It is read between frames as well as at each look. The time
+// never goes back: when the music is behind, the timeline waits for it.
 class SoundtrackClock : public Clock
 {
 public:
