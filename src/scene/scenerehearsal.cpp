@@ -26,8 +26,8 @@ const QSize RehearsalSize(256, 256);
 // its own, finds in the cache one more variant of each shader than the pass
 // before and caches the next under the key a later launch asks for. Four
 // cover the scenes: after a first launch with four passes, the next one
-// adds nothing to the cache; with one pass it adds five shaders, and with
-// three, one.
+// adds nothing to the cache; with one pass it adds four shaders (and the
+// launch after it one more), with three passes one.
 const int Passes = 4;
 } // namespace
 
