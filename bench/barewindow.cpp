@@ -43,7 +43,7 @@ protected:
             return;
         const QSize pixels = size() * devicePixelRatio();
         director->start(defaultFramebufferObject(), pixels, MultisampleTarget::Samples,
-                        SceneDirector::Smoothing::CubeScenes, SceneDirector::Preparation::InParts);
+                        SceneDirector::Smoothing::CubeScenes);
         target.create(defaultFramebufferObject(), pixels, MultisampleTarget::Samples);
     }
     void paintGL() override

@@ -17,6 +17,7 @@
 
 #include "clock.h"
 #include "scenedirector.h"
+#include "scenerehearsal.h"
 #include "testaccess.h"
 
 #include <QGuiApplication>
@@ -54,16 +55,17 @@ struct Step
 const char *const BareFrame = "bare";
 
 void nothing(SceneDirector &) { }
+void noObjects(Scenes &) { }
 
 // A cube scene's clear and its objects without the caption, drawn with
 // samples and resolved.
-std::function<void(SceneDirector &)> clearAnd(void (*objects)(SceneDirector &))
+std::function<void(SceneDirector &)> clearAnd(void (*objects)(Scenes &))
 {
     return [objects](SceneDirector &director) {
         TestAccess::target(director).bind();
-        TestAccess::clearBuffers();
+        Scenes::clearBuffers();
         glLoadIdentity();
-        objects(director);
+        objects(director.scenes());
         TestAccess::target(director).resolve();
     };
 }
@@ -79,16 +81,16 @@ const std::vector<Step> Steps = {
       [](SceneDirector &d) {
           TestAccess::target(d).bindOutput();
           glLoadIdentity();
-          TestAccess::paintPlasma(d);
+          TestAccess::paintPlasma(d.scenes());
       } },
     { "scene0", 0, "+ caption over it: the frame as shown", paintScene },
-    { BareFrame, 1, "the bare frame: clear, resolve, swap", clearAnd(nothing) },
+    { BareFrame, 1, "the bare frame: clear, resolve, swap", clearAnd(noObjects) },
     { "cube", 1, "+ one flat-coloured cube", clearAnd(TestAccess::paintOneCube) },
     { "scene1", 1, "+ caption: the frame as shown", paintScene },
-    { BareFrame, 2, "the bare frame: clear, resolve, swap", clearAnd(nothing) },
+    { BareFrame, 2, "the bare frame: clear, resolve, swap", clearAnd(noObjects) },
     { "litcubes", 2, "+ three lit cubes", clearAnd(TestAccess::paintLitCubes) },
     { "scene2", 2, "+ caption: the frame as shown", paintScene },
-    { BareFrame, 3, "the bare frame: clear, resolve, swap", clearAnd(nothing) },
+    { BareFrame, 3, "the bare frame: clear, resolve, swap", clearAnd(noObjects) },
     { "texcubes", 3, "+ four plasma-textured cubes, one upload",
       clearAnd(TestAccess::paintTexturedCubes) },
     { "scene3", 3, "+ credits: the frame as shown", paintScene },
@@ -148,8 +150,8 @@ private:
         owner = std::make_unique<QObject>();
         director = std::make_unique<SceneDirector>(owner.get(), &clock);
         director->start(defaultFramebufferObject(), size() * devicePixelRatio(),
-                        MultisampleTarget::Samples, SceneDirector::Smoothing::CubeScenes,
-                        SceneDirector::Preparation::AtStart);
+                        MultisampleTarget::Samples, SceneDirector::Smoothing::CubeScenes);
+        SceneRehearsal(director->scenes(), director->target()).finishNow();
     }
 
     void nextFrame()

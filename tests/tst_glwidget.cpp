@@ -14,6 +14,7 @@
 #include <QOpenGLFramebufferObject>
 #include <QRandomGenerator>
 #include <QScreen>
+#include <QSemaphore>
 #include <QTransform>
 #include <QtTest>
 
@@ -36,6 +37,13 @@ void captureDebug(QtMsgType type, const QMessageLogContext &, const QString &mes
     if (type == QtDebugMsg)
         debugMessages << message;
 }
+
+// The rehearsal's setting in the environment for as long as this lives.
+struct RehearsalSetting
+{
+    explicit RehearsalSetting(const char *value) { qputenv("PLOK_REHEARSAL", value); }
+    ~RehearsalSetting() { qunsetenv("PLOK_REHEARSAL"); }
+};
 
 // A clock that the test sets by hand.
 struct HandClock : Clock
@@ -255,10 +263,12 @@ private slots:
     void sceneThreeEntry();
     void fourthChangeCloses();
     void followsItsClock();
-    void cutsOnTheTimeline_data();
-    void cutsOnTheTimeline();
-    void firstCutWaitsForPreparation();
-    void heldPreparationWaitsForRelease();
+    void firstCutWaitsForRehearsal();
+    void heldRehearsalWaitsForRelease();
+    void rehearsalGate_data();
+    void rehearsalGate();
+    void hungRehearsalHoldsNoCut();
+    void rehearsalOffStaysOnWindow();
     void frame_data();
     void frame();
     void plasmaFillsWindow();
@@ -846,50 +856,10 @@ void TestGLWidget::followsItsClock()
     QTRY_VERIFY_WITH_TIMEOUT(!window.isVisible(), EventDeadline);
 }
 
-void TestGLWidget::cutsOnTheTimeline_data()
-{
-    QTest::addColumn<int>("scene");
-    QTest::addColumn<qint64>("end");
-    QTest::addColumn<qint64>("lead");
-    const qint64 ends[] = { 7000, 14500, 22000, 45000 };
-    for (int scene = 0; scene < 4; ++scene) {
-        for (qint64 lead : { 0, 45 })
-            QTest::addRow("scene %d, %lld ms ahead", scene, lead) << scene << ends[scene] << lead;
-    }
-}
-
-// Each scene ends at its place on the music's timeline, counted from the
-// start; a change asked for `lead` ms ahead is due that much earlier, and
-// the scene timer aims there.
-void TestGLWidget::cutsOnTheTimeline()
-{
-    QFETCH(int, scene);
-    QFETCH(qint64, end);
-    QFETCH(qint64, lead);
-
-    HandClock clock;
-    GLWidget window(&clock);
-    window.resize(NormalSize);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window, EventDeadline));
-    QTRY_VERIFY_WITH_TIMEOUT(TestAccess::laterScenesPrepared(window), EventDeadline);
-    window.makeCurrent();
-    SceneDirector &director = TestAccess::director(window);
-    while (TestAccess::scene(director) < scene)
-        director.changeScene();
-
-    clock.msecs = end - lead - 1;
-    QVERIFY(!director.changeDue(lead));
-    QCOMPARE(director.msecsToChange(lead), qint64(1));
-    clock.msecs = end - lead;
-    QVERIFY(director.changeDue(lead));
-    QCOMPARE(director.msecsToChange(lead), qint64(0));
-}
-
 // A clock that has reached the first cut before the first frame: the cut
 // waits, and says so once, while the window shows its first scene and
-// prepares the later ones between its frames; then it comes.
-void TestGLWidget::firstCutWaitsForPreparation()
+// rehearses the later ones; then it comes.
+void TestGLWidget::firstCutWaitsForRehearsal()
 {
     HandClock clock;
     clock.msecs = 7000;
@@ -905,25 +875,109 @@ void TestGLWidget::firstCutWaitsForPreparation()
         framesShown = qMax(framesShown, TestAccess::frames(window));
         QTest::qWait(5);
     }
-    QVERIFY2(framesShown > 1, "the window showed no frames while it prepared");
+    QVERIFY2(framesShown > 0, "the window showed no frame before the cut");
     QTRY_COMPARE_WITH_TIMEOUT(TestAccess::scene(window), 1, EventDeadline);
     QCOMPARE(debugMessages.filter("cut waits").size(), 1);
 }
 
-// A host that holds the preparation back (while it makes its sound player)
-// sees frames and no part of the preparation until it releases it.
-void TestGLWidget::heldPreparationWaitsForRelease()
+// A host that holds the rehearsal back (while it makes its sound player)
+// sees frames and no step of the rehearsal until it releases it.
+void TestGLWidget::heldRehearsalWaitsForRelease()
 {
     GLWidget window;
-    window.holdPreparation();
+    window.holdRehearsal();
     window.resize(NormalSize);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window, EventDeadline));
     QTRY_VERIFY_WITH_TIMEOUT(TestAccess::frames(window) > 3, EventDeadline);
-    QVERIFY(!TestAccess::preparationStarted(window));
+    QVERIFY(!TestAccess::rehearsalStarted(window));
 
-    window.releasePreparation();
+    window.releaseRehearsal();
     QTRY_VERIFY_WITH_TIMEOUT(TestAccess::laterScenesPrepared(window), EventDeadline);
+}
+
+void TestGLWidget::rehearsalGate_data()
+{
+    QTest::addColumn<QByteArray>("renderer");
+    QTest::addColumn<bool>("threadedGL");
+    QTest::addColumn<QByteArray>("setting");
+    QTest::addColumn<bool>("onThread");
+    const QByteArray llvmpipe = "llvmpipe (LLVM 15.0.6, 256 bits)";
+    const QByteArray zink = "zink Vulkan 1.3(llvmpipe (LLVM 15.0.6, 256 bits) (MESA_LLVMPIPE))";
+    const QByteArray radeon =
+        "AMD Radeon RX 580 Series (radeonsi, polaris10, LLVM 15.0.6, DRM 3.49)";
+    const QByteArray intel = "Mesa Intel(R) UHD Graphics 620 (KBL GT2)";
+    QTest::newRow("llvmpipe") << llvmpipe << true << QByteArray() << true;
+    QTest::newRow("llvmpipe, no threaded GL") << llvmpipe << false << QByteArray() << false;
+    QTest::newRow("softpipe") << QByteArray("softpipe") << true << QByteArray() << true;
+    QTest::newRow("zink on lavapipe") << zink << true << QByteArray() << true;
+    QTest::newRow("a GPU compiled by LLVM") << radeon << true << QByteArray() << false;
+    QTest::newRow("a GPU") << intel << true << QByteArray() << false;
+    QTest::newRow("a GPU, on") << intel << true << QByteArray("on") << true;
+    QTest::newRow("llvmpipe, off") << llvmpipe << true << QByteArray("off") << false;
+    QTest::newRow("no threaded GL, on") << llvmpipe << false << QByteArray("on") << true;
+    QTest::newRow("llvmpipe, unknown") << llvmpipe << true << QByteArray("yes") << true;
+    QTest::newRow("a GPU, unknown") << intel << true << QByteArray("1") << false;
+}
+
+void TestGLWidget::rehearsalGate()
+{
+    QFETCH(QByteArray, renderer);
+    QFETCH(bool, threadedGL);
+    QFETCH(QByteArray, setting);
+    QFETCH(bool, onThread);
+    QCOMPARE(SceneRehearsal::onThread(renderer, threadedGL, setting), onThread);
+}
+
+// A rehearsal thread that never ends while the window runs: the first cut,
+// already due, waits no longer than the window's deadline from its first
+// frames, and the window rehearses the later scenes itself.
+void TestGLWidget::hungRehearsalHoldsNoCut()
+{
+    const RehearsalSetting on("on");
+    QSemaphore hung;
+    QAtomicInt threadRan;
+    HandClock clock;
+    clock.msecs = 7000;
+    QElapsedTimer made;
+    made.start();
+    GLWidget window(&clock);
+    TestAccess::rehearseOnThread(window, [&] {
+        threadRan = 1;
+        hung.acquire();
+    });
+    window.resize(NormalSize);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window, EventDeadline));
+
+    QTRY_COMPARE_WITH_TIMEOUT(TestAccess::scene(window), 1, EventDeadline);
+    const qint64 cutAfter = made.elapsed();
+    const bool threadStillRuns = TestAccess::rehearsalThreadRuns(window);
+    hung.release();
+    QVERIFY2(threadRan, "the rehearsal never started its thread");
+    QVERIFY(threadStillRuns);
+    QVERIFY2(cutAfter >= 250, qPrintable(QString("the cut came after %1 ms").arg(cutAfter)));
+    QVERIFY(TestAccess::laterScenesPrepared(window));
+    for (int i = 1; i < PictureTextures::Count; ++i)
+        QVERIFY(TestAccess::texture(window, i) != 0);
+    QCOMPARE(debugMessages.filter("cut waits").size(), 1);
+}
+
+// Rehearsed on the window's own context alone, the timeline runs to its end.
+void TestGLWidget::rehearsalOffStaysOnWindow()
+{
+    const RehearsalSetting off("off");
+    HandClock clock;
+    GLWidget window(&clock);
+    window.resize(NormalSize);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window, EventDeadline));
+    QTRY_VERIFY_WITH_TIMEOUT(TestAccess::laterScenesPrepared(window), EventDeadline);
+    QVERIFY(!TestAccess::rehearsalOnThread(window));
+
+    clock.msecs = 45000;
+    QTRY_VERIFY_WITH_TIMEOUT(!window.isVisible(), EventDeadline);
+    QCOMPARE(TestAccess::scene(window), 3);
 }
 
 void TestGLWidget::frame_data()

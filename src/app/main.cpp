@@ -37,18 +37,18 @@ int main(int argc, char **argv)
     // timeline waits for it. Making the player writes the environment
     // (Phonon hands its stream's properties to PulseAudio so), which the
     // scenes' rehearsal thread reads through Mesa: that waits for the player.
-    widget.holdPreparation();
+    widget.holdRehearsal();
     QObject::connect(&soundtrack, &SoundtrackPlayer::playing,
                      [&](const Phonon::MediaObject *player) {
                          DisplayLoss::stayFirstAtExit();
                          clock.follow(player, soundtrack.positionLead());
-                         widget.releasePreparation();
+                         widget.releaseRehearsal();
                      });
     QMetaObject::Connection firstFrame;
     firstFrame = QObject::connect(&widget, &QOpenGLWindow::frameSwapped, [&] {
         QObject::disconnect(firstFrame);
         if (!soundtrack.play())
-            widget.releasePreparation();
+            widget.releaseRehearsal();
     });
     widget.resize(NormalSize);
     widget.showFullScreen();

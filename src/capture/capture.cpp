@@ -54,7 +54,8 @@ int Capture::run()
     if (!setUpTarget(&status))
         return fail(error, status);
     director.start(target.framebuffer(), options.size, options.samples,
-                   SceneDirector::Smoothing::EveryScene, SceneDirector::Preparation::AtStart);
+                   SceneDirector::Smoothing::EveryScene);
+    director.scenes().uploadLaterPictures();
     if (!openSink())
         return fail(error, 1);
 

@@ -13,6 +13,8 @@ const Qt::TimerType TimerAccuracy = Qt::PreciseTimer;
 // The mean of the frames' durations moves a quarter of the way to each new
 // one.
 const int FrameDurationSmoothing = 4;
+// The longest a cut waits for the rehearsal once the window can draw.
+const qint64 MaxCutWait = 250;
 } // namespace
 
 GLWidget::GLWidget(QWindow *parent)
@@ -23,6 +25,7 @@ GLWidget::GLWidget(QWindow *parent)
 GLWidget::GLWidget(const Clock *clock, QWindow *parent)
     : QOpenGLWindow(NoPartialUpdate, parent)
     , director(this, clock ? clock : &wallClock)
+    , rehearsal(director.scenes(), director.target())
 {
     setFormat(SceneDirector::surfaceFormat());
     setTitle(tr("Vash by [Q]"));
@@ -52,33 +55,46 @@ void GLWidget::timerEvent(QTimerEvent *event)
 // timeline: the scene timer aims at that moment, and every frame tick looks
 // again, so that a clock which runs ahead of the wall clock (the soundtrack
 // does) is followed within a frame, and one that stalls holds the change.
-// No change is made before the later scenes are prepared, which a window
-// that is never shown may never be: until then the scene timer rests, and
-// the frame ticks and the end of the preparation look again.
+// A change that finds the later scenes not yet rehearsed waits for them; the
+// scene timer then aims at the end of the wait.
 void GLWidget::followTimeline()
 {
-    while (director.changeDue(cutLead()))
+    while (director.changeDue(cutLead()) && laterScenesReady())
         changeScene();
-    if (!director.finished() && director.laterScenesPrepared())
+    if (director.finished())
+        return;
+    if (rehearsal.done())
         sceneTimer.start(int(director.msecsToChange(cutLead())));
-    if (director.changeWaits(cutLead()) && !saidWaiting) {
+    else if (cutWait.isValid())
+        sceneTimer.start(int(qMax<qint64>(MaxCutWait - cutWait.elapsed(), 0)));
+}
+
+// A cut waits for the rehearsal, and says so once, but no longer than
+// MaxCutWait from when the window can draw (a window never shown waits for
+// that): then the window takes the steps left itself, at once, whatever
+// holds up the rest.
+bool GLWidget::laterScenesReady()
+{
+    if (rehearsal.done())
+        return true;
+    if (!saidWaiting) {
         DebugLog::text("The later scenes are not ready: the cut waits for them");
         saidWaiting = true;
     }
+    if (!isValid())
+        return false;
+    if (!cutWait.isValid())
+        cutWait.start();
+    if (cutWait.elapsed() < MaxCutWait)
+        return false;
+    makeCurrent();
+    rehearsal.finishNow();
+    return true;
 }
 
-// How long before the clock reaches a change it is made. A cut is seen once
-// the frame that shows it has been drawn; the end at once, as the window
-// closes. The clock is looked at between frames: a look that falls while a
-// frame is being painted waits for the frame's end, half a frame on average,
-// and it falls so as often as a frame is being painted, which is always when
-// frames take longer than the frame timer's interval.
 qint64 GLWidget::cutLead() const
 {
-    const qint64 seenAfter = director.inLastScene() ? 0 : frameDuration;
-    const qint64 framePeriod = qMax(frameDuration, qint64(SceneDirector::FrameInterval));
-    const qint64 lookWaits = frameDuration * frameDuration / (2 * framePeriod);
-    return seenAfter + lookWaits;
+    return Timeline::cutLead(frameDuration, SceneDirector::FrameInterval, director.inLastScene());
 }
 
 void GLWidget::writeFps()
@@ -120,8 +136,7 @@ void GLWidget::toggleFullScreen()
 void GLWidget::initializeGL()
 {
     director.start(defaultFramebufferObject(), pixelSize(width(), height()),
-                   MultisampleTarget::Samples, SceneDirector::Smoothing::CubeScenes,
-                   SceneDirector::Preparation::InParts);
+                   MultisampleTarget::Samples, SceneDirector::Smoothing::CubeScenes);
 }
 
 void GLWidget::resizeGL(int width, int height)
@@ -153,31 +168,34 @@ void GLWidget::paintGL()
 // The painting and the buffer swap, where the frame is rasterised and sent
 // to the screen. What the first frame does not need waits until it is
 // shown, and behind whatever else waits for that (the soundtrack); then a
-// part of it comes after each frame, in the time before the next.
+// step of the rehearsal comes after each frame, in the time before the next.
 void GLWidget::frameShown()
 {
     frameDuration += (frameTime.elapsed() - frameDuration) / FrameDurationSmoothing;
-    if (!preparationHeld && !director.laterScenesPrepared())
-        QTimer::singleShot(0, this, &GLWidget::prepareLaterScenes);
+    if (!rehearsalHeld && !rehearsal.done())
+        QTimer::singleShot(0, this, &GLWidget::rehearseBetweenFrames);
 }
 
-void GLWidget::holdPreparation()
+void GLWidget::holdRehearsal()
 {
-    preparationHeld = true;
+    rehearsalHeld = true;
 }
 
-// The preparation goes on from the next frame shown.
-void GLWidget::releasePreparation()
+// The rehearsal goes on from the next frame shown.
+void GLWidget::releaseRehearsal()
 {
-    preparationHeld = false;
+    rehearsalHeld = false;
 }
 
-void GLWidget::prepareLaterScenes()
+void GLWidget::rehearseBetweenFrames()
 {
-    if (director.laterScenesPrepared())
+    if (rehearsal.done())
         return;
     makeCurrent();
-    director.prepareNextPart();
+    if (rehearsal.started())
+        rehearsal.stepBetweenFrames();
+    else
+        rehearsal.start();
     followTimeline();
 }
 

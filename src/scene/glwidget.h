@@ -2,6 +2,7 @@
 #define GLWIDGET_H
 
 #include "scenedirector.h"
+#include "scenerehearsal.h"
 #include "wallclock.h"
 
 #include <QElapsedTimer>
@@ -23,11 +24,11 @@ public:
     ~GLWidget() override;
 
     bool isFullScreen() const;
-    // The later scenes are prepared from the first frame shown on, unless
-    // held until released: their rehearsal runs on a thread of its own,
-    // beside whatever the host does meanwhile.
-    void holdPreparation();
-    void releasePreparation();
+    // The later scenes are rehearsed from the first frame shown on, unless
+    // held until released: the rehearsal may start a thread, which should not
+    // run beside whatever the host does meanwhile.
+    void holdRehearsal();
+    void releaseRehearsal();
 
 protected:
     void timerEvent(QTimerEvent *event) override;
@@ -43,15 +44,17 @@ private:
     friend struct TestAccess;
 
     void followTimeline();
+    bool laterScenesReady();
     qint64 cutLead() const;
     void writeFps();
     void toggleFullScreen();
     QSize pixelSize(int width, int height) const;
     void frameShown();
-    void prepareLaterScenes();
+    void rehearseBetweenFrames();
 
     WallClock wallClock;
     SceneDirector director;
+    SceneRehearsal rehearsal;
     QTimer sceneTimer;
     int frameTimer = 0;
     int fpsTimer = 0;
@@ -60,9 +63,12 @@ private:
     qint64 frameDuration = 0;
     // The desktop's scale at the last resize.
     qreal pixelRatio = 0;
-    // A cut has waited for the later scenes, and the log says so.
+    // How long a due cut has waited for the rehearsal, while the window can
+    // draw.
+    QElapsedTimer cutWait;
+    // A cut has waited for the rehearsal, and the log says so.
     bool saidWaiting = false;
-    bool preparationHeld = false;
+    bool rehearsalHeld = false;
     QElapsedTimer frameTime;
 };
 

@@ -43,7 +43,7 @@ public:
     // rounded mean of the rounded means of the two pairs of texels it covers
     // in the level above, along the rows first: the texels that Mesa 22's
     // GL makes (later Mesas round otherwise), but made without GL, which
-    // takes llvmpipe some 100 ms for a context's first mipmaps. The bytes are
+    // costs llvmpipe a compile for a context's first mipmaps. The bytes are
     // averaged as they lie, whatever the channels they hold.
     static Levels levels(const QImage &image, Mipmaps mipmaps);
     // Specifies the bound texture as the levels' bytes as they lie.

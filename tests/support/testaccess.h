@@ -7,7 +7,10 @@
 #include "plasma.h"
 
 #include <QImage>
+#include <QThread>
 #include <QVector3D>
+
+#include <functional>
 
 // Views of the scene classes' private state for the tests, and the single
 // draws of a scene for the tests and the frame-cost benchmark.
@@ -30,33 +33,42 @@ struct TestAccess
     static GLuint textureId(const Object &object) { return object.textureId; }
     static Plasma *dynamicTexture(const Object &object) { return object.dynamicTexture; }
 
-    static int scene(const GLWidget &widget) { return widget.director.scene; }
+    static int scene(const GLWidget &widget) { return widget.director.timeline.scene(); }
     static SceneDirector &director(GLWidget &widget) { return widget.director; }
     static int frameTimer(const GLWidget &widget) { return widget.frameTimer; }
     static int fpsTimer(const GLWidget &widget) { return widget.fpsTimer; }
     static unsigned int frames(const GLWidget &widget) { return widget.frames; }
     static void setFrames(GLWidget &widget, unsigned int frames) { widget.frames = frames; }
-    static GLuint plasmaTexture(const GLWidget &widget) { return widget.director.plasmaTexture; }
+    static GLuint plasmaTexture(const GLWidget &widget)
+    {
+        return widget.director.scenery.plasmaTexture.name();
+    }
     static GLuint texture(const GLWidget &widget, int i)
     {
-        return widget.director.pictures.texture(i);
+        return widget.director.scenery.pictures.texture(i);
     }
-    static Plasma *plasma(const GLWidget &widget) { return widget.director.plasma; }
-    static MultisampleTarget &target(GLWidget &widget) { return widget.director.target; }
-    static MultisampleTarget &target(SceneDirector &director) { return director.target; }
+    static Plasma *plasma(const GLWidget &widget) { return widget.director.scenery.plasma; }
+    static MultisampleTarget &target(GLWidget &widget) { return widget.director.frameTarget; }
+    static MultisampleTarget &target(SceneDirector &director) { return director.frameTarget; }
+    static int scene(const SceneDirector &director) { return director.timeline.scene(); }
     static QOpenGLFramebufferObject *framebuffer(MultisampleTarget &target)
     {
         return target.framebuffer.get();
     }
-    static Cube *cube(const GLWidget &widget, int i) { return widget.director.cubes[i]; }
-    static Object *dialog(const GLWidget &widget) { return widget.director.dialog; }
-    static bool laterScenesPrepared(const GLWidget &widget)
+    static Cube *cube(const GLWidget &widget, int i) { return widget.director.scenery.cubes[i]; }
+    static Object *dialog(const GLWidget &widget) { return widget.director.scenery.dialog; }
+    static bool laterScenesPrepared(const GLWidget &widget) { return widget.rehearsal.done(); }
+    static bool rehearsalStarted(const GLWidget &widget) { return widget.rehearsal.started(); }
+    static bool rehearsalOnThread(const GLWidget &widget) { return widget.rehearsal.threaded; }
+    static bool rehearsalThreadRuns(const GLWidget &widget)
     {
-        return widget.director.laterScenesPrepared();
+        return widget.rehearsal.thread && widget.rehearsal.thread->isRunning();
     }
-    static bool preparationStarted(const GLWidget &widget)
+    // The rehearsal's thread replaced by one that runs `work` instead, before
+    // the window's first frame.
+    static void rehearseOnThread(GLWidget &widget, std::function<void()> work)
     {
-        return int(widget.director.nextPart) > int(SceneDirector::Part::Rehearsal);
+        widget.rehearsal.thread.reset(QThread::create(std::move(work)));
     }
     // The GL callbacks, for a frame or a resize drawn on demand; the caller
     // makes the widget's context current.
@@ -66,12 +78,10 @@ struct TestAccess
         widget.resizeGL(width, height);
     }
 
-    static int scene(const SceneDirector &director) { return director.scene; }
-    static void clearBuffers() { SceneDirector::clearBuffers(); }
-    static void paintPlasma(SceneDirector &director) { director.paintPlasma(); }
-    static void paintOneCube(SceneDirector &director) { director.paintOneCube(); }
-    static void paintLitCubes(SceneDirector &director) { director.paintLitCubes(); }
-    static void paintTexturedCubes(SceneDirector &director) { director.paintTexturedCubes(); }
+    static void paintPlasma(Scenes &scenes) { scenes.paintPlasma(); }
+    static void paintOneCube(Scenes &scenes) { scenes.paintOneCube(); }
+    static void paintLitCubes(Scenes &scenes) { scenes.paintLitCubes(); }
+    static void paintTexturedCubes(Scenes &scenes) { scenes.paintTexturedCubes(); }
 };
 
 #endif // TESTACCESS_H
