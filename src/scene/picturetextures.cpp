@@ -55,6 +55,16 @@ PictureTextures::PictureTextures()
 {
 }
 
+PictureTextures::PictureTextures(const QVector<Levels> &pictures)
+    : decoded(std::async(std::launch::deferred, [pictures] { return pictures; }))
+{
+}
+
+QVector<PictureTextures::Levels> PictureTextures::decodedPictures() const
+{
+    return pictures;
+}
+
 void PictureTextures::uploadFirstCaption()
 {
     pictures = decoded.get();

@@ -28,6 +28,12 @@ public:
     using Levels = QVector<QImage>;
 
     PictureTextures();
+    // Pictures decoded already, by another's decoding.
+    explicit PictureTextures(const QVector<Levels> &pictures);
+
+    // The decoded pictures, once the first caption is uploaded and until the
+    // rest are.
+    QVector<Levels> decodedPictures() const;
 
     // The first caption, drawn without mipmaps: the first frame shows it
     // larger than its picture in any window taller than 424 pixels.

@@ -6,6 +6,7 @@
 #include <QOpenGLContext>
 #include <QRect>
 
+#include <malloc.h>
 #include <sys/resource.h>
 
 namespace {
@@ -94,6 +95,7 @@ void SceneRehearsal::start()
     if (!onThread(renderer, QOpenGLContext::supportsThreadedOpenGL(), setting()))
         return;
     threaded = true;
+    pictures = scenes.decodedPictures();
     samples = target.samples();
     surface = std::make_unique<QOffscreenSurface>();
     surface->setFormat(QOpenGLContext::currentContext()->format());
@@ -128,7 +130,9 @@ bool SceneRehearsal::done() const
 }
 
 // The thread, its surface, and all that its contexts made go as soon as it
-// has ended. A thread caught in the driver is left to the process's end.
+// has ended: the allocator hands what they held back to the system, which
+// it would otherwise keep for the thread that has gone. A thread caught in
+// the driver is left to the process's end.
 void SceneRehearsal::endThread()
 {
     if (!thread)
@@ -142,6 +146,8 @@ void SceneRehearsal::endThread()
     }
     thread.reset();
     surface.reset();
+    pictures.clear();
+    malloc_trim(0);
 }
 
 SceneRehearsal::Step SceneRehearsal::after(Step step)
@@ -233,7 +239,7 @@ bool SceneRehearsal::rehearse()
         return false;
     {
         QObject owner;
-        Scenes passScenes(&owner);
+        Scenes passScenes(&owner, pictures);
         MultisampleTarget passTarget;
         passScenes.setUp();
         passTarget.create(context.defaultFramebufferObject(), ThreadTargetSize, samples);

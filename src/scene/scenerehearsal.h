@@ -1,6 +1,8 @@
 #ifndef SCENEREHEARSAL_H
 #define SCENEREHEARSAL_H
 
+#include "picturetextures.h"
+
 #include <QByteArray>
 #include <QOffscreenSurface>
 #include <QThread>
@@ -63,6 +65,9 @@ private:
     MultisampleTarget &target;
     std::unique_ptr<QOffscreenSurface> surface;
     std::unique_ptr<QThread> thread;
+    // What the thread draws with: the window's pictures as decoded, and its
+    // samples.
+    QVector<PictureTextures::Levels> pictures;
     int samples = 0;
     bool begun = false;
     bool threaded = false;

@@ -113,6 +113,18 @@ template<std::size_t N> void spinCubes(Cube *const *cubes, const Spin (&spins)[N
 Scenes::Scenes(QObject *owner)
     : owner(owner)
 {
+    makeCubes();
+}
+
+Scenes::Scenes(QObject *owner, const QVector<PictureTextures::Levels> &decoded)
+    : owner(owner)
+    , pictures(decoded)
+{
+    makeCubes();
+}
+
+void Scenes::makeCubes()
+{
     for (Cube *&cube : cubes)
         cube = new Cube(owner);
 }
@@ -147,6 +159,11 @@ void Scenes::resize(int width, int height)
 void Scenes::uploadLaterPictures()
 {
     pictures.uploadTheRest();
+}
+
+QVector<PictureTextures::Levels> Scenes::decodedPictures() const
+{
+    return pictures.decodedPictures();
 }
 
 void Scenes::setUpCaption()

@@ -22,6 +22,8 @@ class Scenes
 {
 public:
     explicit Scenes(QObject *owner);
+    // Scenes that show pictures decoded already (see decodedPictures).
+    Scenes(QObject *owner, const QVector<PictureTextures::Levels> &decoded);
     ~Scenes();
     Scenes(const Scenes &) = delete;
     Scenes &operator=(const Scenes &) = delete;
@@ -33,6 +35,8 @@ public:
     void resize(int width, int height);
     // The pictures of the scenes after the first.
     void uploadLaterPictures();
+    // The pictures as decoded, from set-up until the later ones are uploaded.
+    QVector<PictureTextures::Levels> decodedPictures() const;
 
     // Places the objects and the light for a scene after the first.
     void enter(int scene);
@@ -53,6 +57,7 @@ public:
 private:
     friend struct TestAccess;
 
+    void makeCubes();
     void setUpCaption();
     void enterSceneOne();
     void enterSceneTwo();
