@@ -49,17 +49,14 @@ void MultisampleTarget::create(GLuint output, QSize size, int samples)
     resize(size);
 }
 
+// The framebuffer is made when it is first bound: a window whose first
+// scene draws straight into its output holds no samples' memory until then.
 void MultisampleTarget::resize(QSize size)
 {
     if (size == outputSize)
         return;
     outputSize = size;
-    QOpenGLFramebufferObjectFormat format;
-    format.setAttachment(QOpenGLFramebufferObject::CombinedDepthStencil);
-    format.setSamples(drawnSamples);
-    format.setInternalTextureFormat(ColourFormat);
     framebuffer.reset();
-    framebuffer = std::make_unique<QOpenGLFramebufferObject>(size.expandedTo(QSize(1, 1)), format);
 }
 
 QSize MultisampleTarget::size() const
@@ -74,7 +71,19 @@ int MultisampleTarget::samples() const
 
 void MultisampleTarget::bind()
 {
+    if (!framebuffer)
+        makeFramebuffer();
     framebuffer->bind();
+}
+
+void MultisampleTarget::makeFramebuffer()
+{
+    QOpenGLFramebufferObjectFormat format;
+    format.setAttachment(QOpenGLFramebufferObject::CombinedDepthStencil);
+    format.setSamples(drawnSamples);
+    format.setInternalTextureFormat(ColourFormat);
+    framebuffer =
+        std::make_unique<QOpenGLFramebufferObject>(outputSize.expandedTo(QSize(1, 1)), format);
 }
 
 void MultisampleTarget::bindOutput()
@@ -93,6 +102,8 @@ void MultisampleTarget::resolve(const QRect &area)
     const int bottom = area.top();
     const int right = area.left() + area.width();
     const int top = area.top() + area.height();
+    if (!framebuffer)
+        makeFramebuffer();
     gl()->glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer->handle());
     gl()->glBindFramebuffer(GL_DRAW_FRAMEBUFFER, output);
     gl()->glBlitFramebuffer(left, bottom, right, top, left, bottom, right, top, GL_COLOR_BUFFER_BIT,

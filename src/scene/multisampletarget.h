@@ -27,7 +27,7 @@ public:
     // the driver offers if that is fewer, end up in `output`: a framebuffer
     // object's name, or the context's default framebuffer.
     void create(GLuint output, QSize size, int samples);
-    // The framebuffer is made anew when the size changes.
+    // The framebuffer is made anew, when next bound, for another size.
     void resize(QSize size);
     QSize size() const;
     int samples() const;
@@ -43,6 +43,8 @@ public:
 
 private:
     friend struct TestAccess;
+
+    void makeFramebuffer();
 
     std::unique_ptr<QOpenGLFramebufferObject> framebuffer;
     GLuint output = 0;
