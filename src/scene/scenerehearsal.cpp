@@ -80,6 +80,7 @@ SceneRehearsal::SceneRehearsal(Scenes &scenes, MultisampleTarget &target)
     , target(target)
     , thread(QThread::create([this] { rehearseOnThread(); }))
 {
+    QObject::connect(thread.get(), &QThread::finished, &listener, [this] { endThread(); });
 }
 
 SceneRehearsal::~SceneRehearsal()
@@ -117,9 +118,13 @@ void SceneRehearsal::stepBetweenFrames()
     next = after(next);
 }
 
+// The thread stops at its next step: the window's steps find nothing more
+// of it.
 void SceneRehearsal::finishNow()
 {
     begun = true;
+    if (thread)
+        thread->requestInterruption();
     for (; !done(); next = after(next))
         take(next, scenes, target);
 }

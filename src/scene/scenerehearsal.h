@@ -65,6 +65,8 @@ private:
     MultisampleTarget &target;
     std::unique_ptr<QOffscreenSurface> surface;
     std::unique_ptr<QThread> thread;
+    // Hears on the GUI thread that the thread has ended.
+    QObject listener;
     // What the thread draws with: the window's pictures as decoded, and its
     // samples.
     QVector<PictureTextures::Levels> pictures;
