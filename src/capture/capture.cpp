@@ -80,6 +80,7 @@ int Capture::run()
             .arg(options.fpsDenominator)
             .arg(progress.seconds(), 0, 'f', 1));
     reportTimes();
+    say(QString("drawn by %1").arg(reinterpret_cast<const char *>(glGetString(GL_RENDERER))));
     return 0;
 }
 
