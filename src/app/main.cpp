@@ -30,20 +30,20 @@ int main(int argc, char **argv)
     QCoreApplication::setApplicationName("Plok");
     DisplayLoss::endAtOnce();
 
+    // The clock reads the player, and the window the clock, to the end.
+    SoundtrackPlayer soundtrack;
     SoundtrackClock clock;
     GLWidget widget(&clock);
-    SoundtrackPlayer soundtrack;
     // The music starts once the first frame is on the screen, and the
     // timeline waits for it. Making the player writes the environment
     // (Phonon hands its stream's properties to PulseAudio so), which the
     // scenes' rehearsal thread reads through Mesa: that waits for the player.
     widget.holdPreparation();
-    QObject::connect(&soundtrack, &SoundtrackPlayer::playing,
-                     [&](const Phonon::MediaObject *player) {
-                         DisplayLoss::stayFirstAtExit();
-                         clock.follow(player, soundtrack.positionLead());
-                         widget.releasePreparation();
-                     });
+    QObject::connect(&soundtrack, &SoundtrackPlayer::playing, [&] {
+        DisplayLoss::stayFirstAtExit();
+        clock.follow([&soundtrack] { return soundtrack.position(); }, soundtrack.positionLead());
+        widget.releasePreparation();
+    });
     QMetaObject::Connection firstFrame;
     firstFrame = QObject::connect(&widget, &QOpenGLWindow::frameSwapped, [&] {
         QObject::disconnect(firstFrame);

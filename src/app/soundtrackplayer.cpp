@@ -93,7 +93,7 @@ void SoundtrackPlayer::startPlayer()
     reader.start();
     music->moveToThread(&reader);
     player->play();
-    emit playing(player);
+    emit playing();
 }
 
 // Phonon's GStreamer back end deadlocks when the application object tears
@@ -107,6 +107,11 @@ void SoundtrackPlayer::stop()
     player->stop();
     reader.quit();
     reader.wait();
+}
+
+qint64 SoundtrackPlayer::position() const
+{
+    return player && player->state() == Phonon::PlayingState ? player->currentTime() : -1;
 }
 
 qint64 SoundtrackPlayer::positionLead() const

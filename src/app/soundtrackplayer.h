@@ -28,6 +28,8 @@ public:
     // Returns false when the soundtrack cannot play: the timeline then keeps
     // to the wall clock.
     bool play();
+    // The player's position in ms, or -1 while the music is not playing.
+    qint64 position() const;
     // How far the playing player's position runs ahead of the music heard,
     // in ms.
     qint64 positionLead() const;
@@ -36,7 +38,7 @@ public:
     void stop();
 
 signals:
-    void playing(const Phonon::MediaObject *player);
+    void playing();
 
 private:
     void startPlayer();
