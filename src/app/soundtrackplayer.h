@@ -6,8 +6,6 @@
 
 #include <phonon/MediaObject>
 
-#include <memory>
-
 // Plays the soundtrack through Phonon, or says why it cannot in one line of
 // the log, once: Phonon has no back end, no sound server answers, or the
 // back end fails. The back ends' own messages are kept out of the log.
@@ -46,7 +44,9 @@ private:
     bool playsThroughVlc() const;
     void cannotPlay(const QString &reason);
 
-    std::unique_ptr<QThread> backEndLoader;
+    // Loads the back end, and keeps what Phonon makes there: see play().
+    QThread backEnd;
+    QObject onBackEnd;
     // Serves the soundtrack's device: see startPlayer().
     QThread reader;
     Phonon::MediaObject *player = nullptr;
