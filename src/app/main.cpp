@@ -1,4 +1,5 @@
 #include "displayloss.h"
+#include "glerrors.h"
 #include "glwidget.h"
 #include "soundtrackclock.h"
 #include "soundtrackplayer.h"
@@ -47,6 +48,8 @@ int main(int argc, char **argv)
     QMetaObject::Connection firstFrame;
     firstFrame = QObject::connect(&widget, &QOpenGLWindow::frameSwapped, [&] {
         QObject::disconnect(firstFrame);
+        widget.makeCurrent();
+        GLErrors::report("by its first frame");
         if (!soundtrack.play())
             widget.releasePreparation();
     });

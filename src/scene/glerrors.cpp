@@ -40,11 +40,9 @@ QString GLErrors::take()
     return names.join(", ");
 }
 
-bool GLErrors::report(const char *when)
+void GLErrors::report(const char *when)
 {
     const QString errors = take();
-    if (errors.isEmpty())
-        return true;
-    std::fprintf(stderr, "Plok's OpenGL reported %s %s.\n", qPrintable(errors), when);
-    return false;
+    if (!errors.isEmpty())
+        std::fprintf(stderr, "Plok's OpenGL reported %s %s.\n", qPrintable(errors), when);
 }

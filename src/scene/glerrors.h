@@ -14,9 +14,9 @@ public:
     // Reads and clears them: their names, or an empty string where there
     // are none.
     static QString take();
-    // Says in a line on standard error which errors there were `when`;
-    // false where there were any.
-    static bool report(const char *when);
+    // Says in a line on standard error which errors there were `when`, if
+    // any.
+    static void report(const char *when);
 };
 
 #endif // GLERRORS_H

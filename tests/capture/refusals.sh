@@ -4,7 +4,8 @@
 # error while it draws, ends it with a message and status 1; a capture
 # stopped by Ctrl+C or SIGTERM ends at a frame boundary with 130 or 143. In
 # every case nothing is left behind, under OUTPUT's name or a temporary one.
-# GL_ERROR is a library that, preloaded, makes a GL error with each clear.
+# GL_ERROR is a library that, preloaded, makes a GL error with each change of
+# the viewport.
 set -euo pipefail
 CAPTURE=$1
 OUT=$2
