@@ -1,7 +1,7 @@
 #include "soundtrackplayer.h"
 
-#include <QCoreApplication>
 #include <QDir>
+#include <QGuiApplication>
 #include <QPluginLoader>
 #include <QtTest>
 
@@ -56,7 +56,8 @@ void TestSoundtrackPlayer::backEndOnALivingThread()
 int main(int argc, char **argv)
 {
     SoundtrackPlayer::setUpEnvironment();
-    QCoreApplication app(argc, argv);
+    // The demo's kind of application, which a back end may take for granted.
+    QGuiApplication app(argc, argv);
     TestSoundtrackPlayer test;
     return QTest::qExec(&test, argc, argv);
 }
