@@ -694,8 +694,10 @@ void TestGLWidget::mipmapsAverageTheirBlocks_data()
 
 // Each texel of a level made without GL is its block of the level above
 // (two by two, or two where the level above is one texel wide or high)
-// averaged to within one step, level after level down to 1 x 1: the
-// pictures look as they did when GL made the mipmaps.
+// averaged, halves rounded up as GL rounds them: never below the block's
+// mean and at most one step above, level after level down to 1 x 1. The
+// pictures look as they did when GL made the mipmaps; rounded down, they
+// would darken and thin level by level.
 void TestGLWidget::mipmapsAverageTheirBlocks()
 {
     QFETCH(QImage, image);
@@ -715,7 +717,7 @@ void TestGLWidget::mipmapsAverageTheirBlocks()
                     const QRect block(x * blockWidth, y * blockHeight, blockWidth, blockHeight);
                     const double exact = blockMean(above, block, channel);
                     const int found = made.constScanLine(y)[x * 4 + channel];
-                    QVERIFY2(qAbs(found - exact) <= 1.0,
+                    QVERIFY2(found >= exact && found <= exact + 1.0,
                              qPrintable(QString("level %1, texel %2,%3, byte %4: %5, mean %6")
                                             .arg(level)
                                             .arg(x)
@@ -1149,11 +1151,14 @@ void TestGLWidget::plasmaMipmapsOnlyWhenSmaller_data()
     QTest::addColumn<bool>("mipmapped");
     QTest::addRow("larger than the plasma") << NormalSize << false;
     QTest::addRow("smaller than the plasma") << QSize(200, 150) << true;
+    QTest::addRow("narrower than the plasma") << QSize(200, 480) << true;
+    QTest::addRow("lower than the plasma") << QSize(640, 200) << true;
 }
 
-// A window smaller than the plasma's image shows it smoothed through its
-// mipmaps; a larger one never reads them. Either way the plasma shows: a
-// texture whose filter wants mipmaps it lacks draws as if texturing were off.
+// A window narrower or lower than the plasma's image shows it smoothed
+// through its mipmaps; one at least as large both ways never reads them.
+// Either way the plasma shows: a texture whose filter wants mipmaps it lacks
+// draws as if texturing were off.
 void TestGLWidget::plasmaMipmapsOnlyWhenSmaller()
 {
     QFETCH(QSize, window);

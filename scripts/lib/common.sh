@@ -88,8 +88,9 @@ SOUND_SERVER_PACKAGES=(pulseaudio pulseaudio-utils)
 # the sound server, and screenshots.
 HEADLESS_PACKAGES=("${XVFB_PACKAGES[@]}" openbox x11-utils "${SOUND_SERVER_PACKAGES[@]}" imagemagick)
 # The tests play headless and besides send keys to the demo's window,
-# validate desktop entries and take captures apart.
-TEST_PACKAGES=("${HEADLESS_PACKAGES[@]}" xdotool desktop-file-utils ffmpeg)
+# validate desktop entries, take captures apart and capture with Mesa's
+# second software driver, zink on lavapipe (OpenGL on Vulkan).
+TEST_PACKAGES=("${HEADLESS_PACKAGES[@]}" xdotool desktop-file-utils ffmpeg mesa-vulkan-drivers)
 # Making the Debian package (CPack calls dpkg-shlibdeps, which needs file)
 # and checking it with Debian's validators.
 PACKAGE_PACKAGES=(dpkg-dev file lintian appstream desktop-file-utils groff man-db)

@@ -1,4 +1,5 @@
 #include "displayloss.h"
+#include "glerrors.h"
 #include "glwidget.h"
 #include "soundtrackclock.h"
 #include "soundtrackplayer.h"
@@ -30,23 +31,25 @@ int main(int argc, char **argv)
     QCoreApplication::setApplicationName("Plok");
     DisplayLoss::endAtOnce();
 
+    // The clock reads the player, and the window the clock, to the end.
+    SoundtrackPlayer soundtrack;
     SoundtrackClock clock;
     GLWidget widget(&clock);
-    SoundtrackPlayer soundtrack;
     // The music starts once the first frame is on the screen, and the
     // timeline waits for it. Making the player writes the environment
     // (Phonon hands its stream's properties to PulseAudio so), which the
     // scenes' rehearsal thread reads through Mesa: that waits for the player.
     widget.holdRehearsal();
-    QObject::connect(&soundtrack, &SoundtrackPlayer::playing,
-                     [&](const Phonon::MediaObject *player) {
-                         DisplayLoss::stayFirstAtExit();
-                         clock.follow(player, soundtrack.positionLead());
-                         widget.releaseRehearsal();
-                     });
+    QObject::connect(&soundtrack, &SoundtrackPlayer::playing, [&] {
+        DisplayLoss::stayFirstAtExit();
+        clock.follow([&soundtrack] { return soundtrack.position(); }, soundtrack.positionLead());
+        widget.releaseRehearsal();
+    });
     QMetaObject::Connection firstFrame;
     firstFrame = QObject::connect(&widget, &QOpenGLWindow::frameSwapped, [&] {
         QObject::disconnect(firstFrame);
+        widget.makeCurrent();
+        GLErrors::report("by its first frame");
         if (!soundtrack.play())
             widget.releaseRehearsal();
     });

@@ -1,7 +1,5 @@
 #include "soundtrackclock.h"
 
-#include <phonon/MediaObject>
-
 namespace {
 // How long a reading may set the clock; a stall of the music shows after it.
 // Of a dozen of VLC's steps, four a second, the soonest read is within a
@@ -22,9 +20,9 @@ SoundtrackClock::SoundtrackClock()
     QObject::connect(&listening, &QTimer::timeout, [this] { listen(); });
 }
 
-void SoundtrackClock::follow(const Phonon::MediaObject *player, qint64 positionLead)
+void SoundtrackClock::follow(Position position, qint64 positionLead)
 {
-    this->player = player;
+    this->position = std::move(position);
     this->positionLead = positionLead;
     listening.start();
 }
@@ -40,8 +38,9 @@ qint64 SoundtrackClock::elapsed() const
 
 void SoundtrackClock::listen() const
 {
-    if (player && player->state() == Phonon::PlayingState)
-        hear(player->currentTime() - positionLead, wall.elapsed());
+    const qint64 playing = position ? position() : -1;
+    if (playing >= 0)
+        hear(playing - positionLead, wall.elapsed());
 }
 
 void SoundtrackClock::hear(qint64 position, qint64 now) const

@@ -7,10 +7,7 @@
 #include <QTimer>
 
 #include <deque>
-
-namespace Phonon {
-class MediaObject;
-}
+#include <functional>
 
 // The soundtrack's own position, so that the scene cuts land on the music:
 // the player's position less how far it runs ahead of what is heard. Between
@@ -25,11 +22,14 @@ class MediaObject;
 class SoundtrackClock : public Clock
 {
 public:
+    // The player's position in ms, or -1 while the music is not playing.
+    using Position = std::function<qint64()>;
+
     SoundtrackClock();
 
-    // From now on the clock follows this player's position, which runs
+    // From now on the clock follows the player's position, which runs
     // positionLead ms ahead of the music heard.
-    void follow(const Phonon::MediaObject *player, qint64 positionLead);
+    void follow(Position position, qint64 positionLead);
     qint64 elapsed() const override;
 
 private:
@@ -43,7 +43,7 @@ private:
     void hear(qint64 position, qint64 now) const;
     qint64 furthestAhead(qint64 now) const;
 
-    const Phonon::MediaObject *player = nullptr;
+    Position position;
     qint64 positionLead = 0;
     QElapsedTimer wall;
     QTimer listening;

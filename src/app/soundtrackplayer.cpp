@@ -63,7 +63,9 @@ SoundtrackPlayer::~SoundtrackPlayer() = default;
 // Loading the back end is most of the player's start: VLC's takes 150 to
 // 600 ms to load its modules, GStreamer's some 30 ms. It loads on a thread
 // of its own, so that the frames go on meanwhile; the player is made on this
-// thread once it has.
+// thread once it has. Phonon's factory and the back end's root object are
+// made on the loading thread and belong to it: it runs on until the player
+// stops, so that their timers and queued signals are still delivered.
 bool SoundtrackPlayer::play()
 {
     const QString obstacle = whatPreventsPlaying();
@@ -71,9 +73,12 @@ bool SoundtrackPlayer::play()
         cannotPlay(obstacle);
         return false;
     }
-    backEndLoader.reset(QThread::create([] { Phonon::BackendCapabilities::availableMimeTypes(); }));
-    connect(backEndLoader.get(), &QThread::finished, this, &SoundtrackPlayer::startPlayer);
-    backEndLoader->start();
+    onBackEnd.moveToThread(&backEnd);
+    backEnd.start();
+    QMetaObject::invokeMethod(&onBackEnd, [this] {
+        Phonon::BackendCapabilities::availableMimeTypes();
+        QMetaObject::invokeMethod(this, &SoundtrackPlayer::startPlayer, Qt::QueuedConnection);
+    });
     return true;
 }
 
@@ -93,20 +98,24 @@ void SoundtrackPlayer::startPlayer()
     reader.start();
     music->moveToThread(&reader);
     player->play();
-    emit playing(player);
+    emit playing();
 }
 
 // Phonon's GStreamer back end deadlocks when the application object tears
 // down a player that is still reading: stopped first, it lets the process end.
 void SoundtrackPlayer::stop()
 {
-    if (backEndLoader)
-        backEndLoader->wait();
-    if (!player)
-        return;
-    player->stop();
+    if (player)
+        player->stop();
+    backEnd.quit();
+    backEnd.wait();
     reader.quit();
     reader.wait();
+}
+
+qint64 SoundtrackPlayer::position() const
+{
+    return player && player->state() == Phonon::PlayingState ? player->currentTime() : -1;
 }
 
 qint64 SoundtrackPlayer::positionLead() const

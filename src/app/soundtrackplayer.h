@@ -6,8 +6,6 @@
 
 #include <phonon/MediaObject>
 
-#include <memory>
-
 // Plays the soundtrack through Phonon, or says why it cannot in one line of
 // the log, once: Phonon has no back end, no sound server answers, or the
 // back end fails. The back ends' own messages are kept out of the log.
@@ -28,6 +26,8 @@ public:
     // Returns false when the soundtrack cannot play: the timeline then keeps
     // to the wall clock.
     bool play();
+    // The player's position in ms, or -1 while the music is not playing.
+    qint64 position() const;
     // How far the playing player's position runs ahead of the music heard,
     // in ms.
     qint64 positionLead() const;
@@ -36,7 +36,7 @@ public:
     void stop();
 
 signals:
-    void playing(const Phonon::MediaObject *player);
+    void playing();
 
 private:
     void startPlayer();
@@ -44,7 +44,9 @@ private:
     bool playsThroughVlc() const;
     void cannotPlay(const QString &reason);
 
-    std::unique_ptr<QThread> backEndLoader;
+    // Loads the back end, and keeps what Phonon makes there: see play().
+    QThread backEnd;
+    QObject onBackEnd;
     // Serves the soundtrack's device: see startPlayer().
     QThread reader;
     Phonon::MediaObject *player = nullptr;

@@ -1,6 +1,8 @@
 #include "capture.h"
 
 #include "encoderthread.h"
+#include "glerrors.h"
+#include "multisampletarget.h"
 #include "pngframewriter.h"
 #include "soundtrack.h"
 #include "videoencoder.h"
@@ -79,6 +81,7 @@ int Capture::run()
             .arg(options.fpsDenominator)
             .arg(progress.seconds(), 0, 'f', 1));
     reportTimes();
+    say(QString("drawn by %1").arg(reinterpret_cast<const char *>(glGetString(GL_RENDERER))));
     return 0;
 }
 
@@ -105,7 +108,24 @@ bool Capture::setUpTarget(int *status)
         *status = 2;
         return false;
     }
-    return target.createFramebuffer(options.size, &error);
+    return target.createFramebuffer(options.size, &error) && samplesDrawn();
+}
+
+// A framebuffer with samples takes several times the memory of the frame: a
+// driver may make it at one size and not at a larger one. A capture draws
+// what was asked, or nothing.
+bool Capture::samplesDrawn()
+{
+    const int offered = MultisampleTarget::samplesAt(options.size, options.samples);
+    if (offered == options.samples)
+        return true;
+    error = QString("this OpenGL implementation makes no %1x%2 framebuffer with %3 samples a pixel")
+                .arg(options.size.width())
+                .arg(options.size.height())
+                .arg(options.samples);
+    if (offered >= 0)
+        error += QString("; with --samples %1 it does").arg(offered);
+    return false;
 }
 
 bool Capture::openSink()
@@ -138,6 +158,8 @@ bool Capture::renderAll()
         timer.start();
         const QImage done = target.swapBuffers();
         readBackTime += timer.nsecsElapsed();
+        if (!drawnWithoutErrors(frame))
+            return false;
         if (!done.isNull() && !deliver(done))
             return false;
         progress.frameDone();
@@ -169,6 +191,19 @@ void Capture::renderFrame(qint64 frame)
     director.renderPlasmaAtClock();
     director.paint();
     drawingTime += timer.nsecsElapsed();
+}
+
+// A failed GL call changes nothing: the frame would show less than it should.
+// The errors of the set-up come with the first frame's.
+bool Capture::drawnWithoutErrors(qint64 frame)
+{
+    const QString errors = GLErrors::take();
+    if (errors.isEmpty())
+        return true;
+    error = QString("OpenGL reported %1 by the frame at %2 s")
+                .arg(errors)
+                .arg(frameTime(frame) / 1000.0, 0, 'f', 3);
+    return false;
 }
 
 void Capture::advanceTo(qint64 msecs)

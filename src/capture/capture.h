@@ -31,9 +31,11 @@ public:
 
 private:
     bool setUpTarget(int *status);
+    bool samplesDrawn();
     bool openSink();
     bool renderAll();
     void renderFrame(qint64 frame);
+    bool drawnWithoutErrors(qint64 frame);
     void advanceTo(qint64 msecs);
     bool deliver(const QImage &frame);
     int frameCount() const;

@@ -13,7 +13,11 @@ class QOpenGLFramebufferObject;
 // several samples a pixel, a depth and a stencil buffer, the size of the
 // framebuffer it is resolved into (the window's, or a capture's). What needs
 // no smoothing (a quad that covers whole pixels) draws straight into that
-// output and pays no resolve. All of it with the GL context current.
+// output and pays no resolve. Where the driver cannot make the framebuffer
+// at that size (a framebuffer with samples takes several times the memory),
+// it is made with fewer samples, or none; where it cannot be made at all,
+// the scenes draw straight into the output. All of it with the GL context
+// current.
 class MultisampleTarget
 {
 public:
@@ -23,13 +27,20 @@ public:
     MultisampleTarget();
     ~MultisampleTarget();
 
+    // The most samples a pixel, up to `samples`, with which the driver makes
+    // a framebuffer of `size`; -1 where it makes none, not even without.
+    static int samplesAt(QSize size, int samples);
+
     // Frames of `size` pixels drawn with `samples` a pixel, or with the most
-    // the driver offers if that is fewer, end up in `output`: a framebuffer
-    // object's name, or the context's default framebuffer.
+    // the driver offers at that size if that is fewer, end up in `output`: a
+    // framebuffer object's name, or the context's default framebuffer.
     void create(GLuint output, QSize size, int samples);
-    // The framebuffer is made anew, when next bound, for another size.
+    // The framebuffer is made anew for another size when next bound, with as
+    // many samples as the driver then offers.
     void resize(QSize size);
     QSize size() const;
+    // The samples a pixel drawn with; until the framebuffer is made, those
+    // the driver offers in general.
     int samples() const;
 
     // Binds the framebuffer with samples, to draw into.
@@ -44,12 +55,14 @@ public:
 private:
     friend struct TestAccess;
 
-    void makeFramebuffer();
+    void make();
 
     std::unique_ptr<QOpenGLFramebufferObject> framebuffer;
     GLuint output = 0;
     QSize outputSize;
+    int askedSamples = 0;
     int drawnSamples = 0;
+    bool made = false;
 };
 
 #endif // MULTISAMPLETARGET_H

@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
 # plok-capture refuses bad input with a message and status 2 before it
-# writes anything, and a capture stopped by Ctrl+C or SIGTERM ends at a frame
-# boundary with 130 or 143; in every case nothing is left behind, under
-# OUTPUT's name or a temporary one.
+# writes anything; a framebuffer the GL implementation cannot make, or a GL
+# error while it draws, ends it with a message and status 1; a capture
+# stopped by Ctrl+C or SIGTERM ends at a frame boundary with 130 or 143. In
+# every case nothing is left behind, under OUTPUT's name or a temporary one.
+# GL_ERROR is a library that, preloaded, makes a GL error with each change of
+# the viewport.
 set -euo pipefail
 CAPTURE=$1
 OUT=$2
+GL_ERROR=$3
 source "$(dirname "$0")/../../scripts/lib/common.sh"
 source "$ROOT/scripts/lib/demo.sh"
 
@@ -13,15 +17,16 @@ begin_test "$OUT"
 [ -n "${DISPLAY:-}" ] || start_xvfb 640x480
 
 # Runs the capture in a fresh folder with the remaining arguments and checks
-# its status, its message and that the folder holds nothing new afterwards.
+# its status, its message (ending in MESSAGE where that is set) and that the
+# folder holds nothing new afterwards. PRELOAD is a library preloaded into it.
 refused() {
     local want=$1 what=$2 dir status=0 message
     shift 2
     dir=$(mktemp -d "$OUT/case.XXXXXX")
-    (cd "$dir" && "$CAPTURE" "$@") 2>"$dir.log" || status=$?
+    (cd "$dir" && env ${PRELOAD:+LD_PRELOAD="$PRELOAD"} "$CAPTURE" "$@") 2>"$dir.log" || status=$?
     message=$(grep -m 1 "^plok-capture:" "$dir.log") || true
-    expect "$([ "$status" -eq "$want" ] && [[ $message == plok-capture:* ]] && echo true)" \
-        "$what: status $want and a message" "status $status: $message"
+    expect "$([ "$status" -eq "$want" ] && [[ $message == plok-capture:*${MESSAGE:-} ]] &&
+        echo true)" "$what: status $want and a message" "status $status: $message"
     expect "$([ -z "$(ls -A "$dir")" ] && echo true)" "$what: nothing written" \
         "$(ls -A "$dir" | tr '\n' ' ')"
 }
@@ -37,6 +42,13 @@ refused 2 "--from before 0" --from -1 out.mkv
 refused 2 "--to beyond 45" --to 46 out.mkv
 refused 2 "a folder that does not exist" no/such/folder/out.mkv
 refused 2 "frames into a folder that does not exist" --frames no/such/folder
+
+# llvmpipe makes no buffer over 1 GB: the depth and stencil with 4 samples
+# take 2.3 GB here, without samples 576 MB.
+MESSAGE="with --samples 0 it does" refused 1 "a size the framebuffer with samples is refused at" \
+    --size 12000x12000 --from 10 --to 10.03 out.mkv
+MESSAGE="GL_INVALID_ENUM by the frame at 10.000 s" PRELOAD=$GL_ERROR \
+    refused 1 "a GL error while drawing" --from 10 --to 10.1 out.mkv
 
 # Root may write anywhere but on a read-only file system.
 readonly_dir=$OUT/read-only
