@@ -166,8 +166,8 @@ void SceneRehearsal::take(Step step, Scenes &scenes, MultisampleTarget &target)
     case Step::Pictures:
         scenes.uploadLaterPictures();
         break;
-    // The target's memory comes from the system as it is first written: its
-    // first clear is a step of its own.
+    // The target is made when first bound, and its memory comes from the
+    // system as it is first written: its first clear is a step of its own.
     case Step::Target:
         target.bind();
         Scenes::clearBuffers();
