@@ -14,6 +14,10 @@ namespace {
 const QString startLine = QStringLiteral("Loading cubes ");
 const QRegularExpression fpsPattern(QStringLiteral("^\"FPS: (\\d+)\" $"));
 const QString cannotPlayStart = QStringLiteral("Plok cannot play its soundtrack: ");
+// A busy machine may hold up the rehearsal of the later scenes past the
+// first cut, which then waits for it a moment and says so.
+const QString cutWaitsLine =
+    QStringLiteral("The later scenes are not ready: the cut waits for them ");
 
 // Where each scene ends on the timeline, in seconds from the start line.
 const double sceneEnds[] = { 7.0, 14.5, 22.0, 45.0 };
@@ -72,6 +76,8 @@ bool DemoLog::read(const QString &timesFile)
                 ++fpsLinesBeforeStart;
         } else if (line.text.startsWith(QLatin1String("\"FPS"))) {
             ++malformedFpsLines;
+        } else if (line.text == cutWaitsLine) {
+            ++cutWaitsLines;
         } else if (line.text.startsWith(cannotPlayStart)) {
             cannotPlayLines.append(line.text);
         } else {
@@ -88,6 +94,8 @@ void DemoLog::checkStart(Checks &checks) const
         startLines == 1 && fpsLinesBeforeStart == 0,
         "\"Loading cubes \" comes once, before the FPS lines",
         QString("%1 times, %2 FPS lines before it").arg(startLines).arg(fpsLinesBeforeStart));
+    checks.expect(cutWaitsLines <= 1, "a cut's wait for the later scenes is said at most once",
+                  QString("%1 times").arg(cutWaitsLines));
     if (!otherLines.isEmpty())
         checks.note(QString("%1 unrelated log lines, the first").arg(otherLines.size()),
                     otherLines.first());

@@ -40,6 +40,7 @@ private:
     int startLines = 0;
     int fpsLinesBeforeStart = 0;
     int malformedFpsLines = 0;
+    int cutWaitsLines = 0;
     QVector<Line> lines;
     QVector<FpsLine> fpsLines;
     QStringList cannotPlayLines;
