@@ -14,6 +14,8 @@ namespace {
 // them; zink on lavapipe names llvmpipe too.
 const char *const CpuRenderers[] = { "llvmpipe", "softpipe" };
 const char *const Setting = "PLOK_REHEARSAL";
+// The thread's name, as the system shows it: the tests wait for its end.
+const char *const ThreadName = "rehearsal";
 
 // The thread yields to the frames the window shows meanwhile, and to the
 // rest of the machine, but is not starved by a busy one.
@@ -80,6 +82,7 @@ SceneRehearsal::SceneRehearsal(Scenes &scenes, MultisampleTarget &target)
     , target(target)
     , thread(QThread::create([this] { rehearseOnThread(); }))
 {
+    thread->setObjectName(ThreadName);
     QObject::connect(thread.get(), &QThread::finished, &listener, [this] { endThread(); });
 }
 
@@ -118,13 +121,11 @@ void SceneRehearsal::stepBetweenFrames()
     next = after(next);
 }
 
-// The thread stops at its next step: the window's steps find nothing more
-// of it.
+// A thread still at work goes on filling the shader cache for the next
+// launch.
 void SceneRehearsal::finishNow()
 {
     begun = true;
-    if (thread)
-        thread->requestInterruption();
     for (; !done(); next = after(next))
         take(next, scenes, target);
 }
