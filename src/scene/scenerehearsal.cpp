@@ -153,7 +153,8 @@ void SceneRehearsal::endThread()
     thread.reset();
     surface.reset();
     pictures.clear();
-    malloc_trim(0);
+    if (threaded)
+        malloc_trim(0);
 }
 
 SceneRehearsal::Step SceneRehearsal::after(Step step)

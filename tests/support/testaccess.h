@@ -34,7 +34,6 @@ struct TestAccess
     static Plasma *dynamicTexture(const Object &object) { return object.dynamicTexture; }
 
     static int scene(const GLWidget &widget) { return widget.director.timeline.scene(); }
-    static SceneDirector &director(GLWidget &widget) { return widget.director; }
     static int frameTimer(const GLWidget &widget) { return widget.frameTimer; }
     static int fpsTimer(const GLWidget &widget) { return widget.fpsTimer; }
     static unsigned int frames(const GLWidget &widget) { return widget.frames; }
