@@ -26,6 +26,7 @@ private:
     void printMarkers() const;
     bool findMusicStart();
     void printCuts() const;
+    void printHeard() const;
     void printTrace() const;
 
     int referenceRate = 0;
@@ -37,6 +38,7 @@ private:
     const double launch;
     const QStringList markers;
     const SoundMatch match;
+    const SoundMatch pieces;
     double musicStart = 0.0;
 };
 

@@ -287,6 +287,30 @@ start_sound_server() {
     SERVICE_PIDS+=($!)
     wait_until_ready "the sound server" $! "$SERVICE_DIR/pulse.log" pactl info &&
         pactl set-default-sink null
+    HEARD_SERVER=$PULSE_SERVER
+}
+
+# After start_sound_server: a sink with a Bluetooth headset's latency, made
+# the default. It is a tunnel into a second private server, which plays
+# what is heard into a null sink of its own; the tunnel buffers what it is
+# sent and reports 120 to 160 ms of latency to the players. Sets
+# HEARD_SERVER, the server whose "null.monitor" records what is heard.
+start_headset_sink() {
+    local heard=$SERVICE_DIR/heard
+    mkdir -p "$heard"
+    chmod 700 "$heard"
+    XDG_RUNTIME_DIR=$heard pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit \
+        --disable-shm=yes \
+        -L "module-native-protocol-unix socket=$heard/pulse.sock auth-anonymous=1" \
+        -L "module-null-sink sink_name=null rate=44100 channels=2" \
+        >"$SERVICE_DIR/heard.log" 2>&1 &
+    SERVICE_PIDS+=($!)
+    wait_until_ready "the headset's sound server" $! "$SERVICE_DIR/heard.log" \
+        pactl --server="unix:$heard/pulse.sock" info || return
+    pactl load-module module-tunnel-sink-new server="unix:$heard/pulse.sock" sink=null \
+        sink_name=headset >/dev/null &&
+        pactl set-default-sink headset &&
+        HEARD_SERVER=unix:$heard/pulse.sock
 }
 
 # Gives Mesa an empty shader cache of its own, as on a fresh machine, so

@@ -61,5 +61,9 @@ expect "$(includes "${HEADLESS[@]}" xdotool <<<"$asked" && echo true)" \
 asked=$(asks 100 "$ROOT/scripts/bench")
 expect "$(includes "${HEADLESS[@]}" xdotool gnuplot-nox <<<"$asked" && echo true)" \
     "scripts/bench asks for all it uses" "$(xargs <<<"$asked")"
+asked=$(asks 100 env PLOK_CUTS_SERVER=pipewire "$ROOT/scripts/bench-cuts")
+expect "$(includes pipewire pipewire-pulse wireplumber <<<"$asked" && excludes pulseaudio <<<"$asked" &&
+    echo true)" "scripts/bench-cuts on PipeWire asks for it, and not for PulseAudio's daemon" \
+    "$(xargs <<<"$asked")"
 echo "What the scripts printed: $OUT/scripts.log"
 [ "$FAILURES" -eq 0 ]
