@@ -171,7 +171,8 @@ void CutAnalysis::printHeard() const
     int count = 0, inPlace = 0;
     double lowest = 1.0, worstShift = 0.0;
     for (double at = 0.0; at <= end; at += length) {
-        const SoundMatch::Match found = pieces.find(musicStart + at, at - PieceSearch, at + PieceSearch);
+        const SoundMatch::Match found =
+            pieces.find(musicStart + at, at - PieceSearch, at + PieceSearch);
         const double shift = found.referenceSeconds - at;
         ++count;
         if (found.correlation >= MinCorrelation && std::abs(shift) <= PieceShift)

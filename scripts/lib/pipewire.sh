@@ -30,6 +30,25 @@ pipewire_service() {
     SERVICE_PIDS+=($!)
 }
 
+# The start of the configuration of a client process of the server (its
+# PulseAudio server, the headset): no D-Bus, and the modules every client
+# needs; the caller lists its own modules after it and closes the list.
+client_config_start() {
+    cat <<'EOF'
+context.properties = {
+    support.dbus = false
+}
+context.spa-libs = {
+    audio.convert.* = audioconvert/libspa-audioconvert
+    support.* = support/libspa-support
+}
+context.modules = [
+    { name = libpipewire-module-protocol-native }
+    { name = libpipewire-module-client-node }
+    { name = libpipewire-module-adapter }
+EOF
+}
+
 # default_sink_is NAME: the server's default sink is NAME. pipewire-pulse
 # names the sink WirePlumber chose, so this also tells that WirePlumber runs.
 default_sink_is() {
@@ -101,18 +120,9 @@ context.objects = [
       } }
 ]
 EOF
-    cat >"$dir/pipewire-pulse.conf" <<EOF
-context.properties = {
-    support.dbus = false
-}
-context.spa-libs = {
-    audio.convert.* = audioconvert/libspa-audioconvert
-    support.* = support/libspa-support
-}
-context.modules = [
-    { name = libpipewire-module-protocol-native }
-    { name = libpipewire-module-client-node }
-    { name = libpipewire-module-adapter }
+    {
+        client_config_start
+        cat <<EOF
     { name = libpipewire-module-metadata }
     { name = libpipewire-module-protocol-pulse }
 ]
@@ -120,6 +130,7 @@ pulse.properties = {
     server.address = [ "${PULSE_SERVER}" ]
 }
 EOF
+    } >"$dir/pipewire-pulse.conf"
     # WirePlumber's own configuration, but a profile without the hardware
     # monitors, D-Bus or saved state, and its context without the module
     # that raises its priority ("override." replaces a section).
@@ -165,18 +176,9 @@ EOF
 start_pipewire_headset_sink() {
     # Under a second: written as 0.DDD seconds below.
     local dir=$SERVICE_DIR/pipewire delay_ms=140
-    cat >"$dir/headset.conf" <<EOF
-context.properties = {
-    support.dbus = false
-}
-context.spa-libs = {
-    audio.convert.* = audioconvert/libspa-audioconvert
-    support.* = support/libspa-support
-}
-context.modules = [
-    { name = libpipewire-module-protocol-native }
-    { name = libpipewire-module-client-node }
-    { name = libpipewire-module-adapter }
+    {
+        client_config_start
+        cat <<EOF
     { name = libpipewire-module-loopback
       args = {
           node.description = "Headset"
@@ -187,6 +189,7 @@ context.modules = [
       } }
 ]
 EOF
+    } >"$dir/headset.conf"
     pipewire_service "$SERVICE_DIR/headset.log" pipewire -c "$dir/headset.conf"
     wait_until_ready "the headset" $! "$SERVICE_DIR/headset.log" sink_exists headset &&
         pw-cli set-param headset Props "{ latencyOffsetNsec: $((delay_ms * 1000000)) }" >/dev/null &&
