@@ -272,41 +272,44 @@ window_manager_running() {
     xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'
 }
 
-# A private PulseAudio server with a null sink whose monitor can be
-# recorded; exports PULSE_SERVER and XDG_RUNTIME_DIR.
+# start_pulseaudio NAME RUNTIME_DIR SOCKET LOG: a private PulseAudio server
+# listening on SOCKET, with a null sink named "null" whose monitor can be
+# recorded; waits until it answers.
+start_pulseaudio() {
+    local name=$1 runtime=$2 socket=$3 service_log=$4
+    mkdir -p "$runtime"
+    chmod 700 "$runtime"
+    XDG_RUNTIME_DIR=$runtime pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit \
+        --disable-shm=yes \
+        -L "module-native-protocol-unix socket=$socket auth-anonymous=1" \
+        -L "module-null-sink sink_name=null rate=44100 channels=2" \
+        >"$service_log" 2>&1 &
+    SERVICE_PIDS+=($!)
+    wait_until_ready "$name" $! "$service_log" pactl --server="unix:$socket" info
+}
+
+# The sound server of the scripts and the tests, whose null sink is the
+# default; exports PULSE_SERVER and XDG_RUNTIME_DIR, and sets HEARD_SERVER,
+# the server whose "null.monitor" records what is heard, to the same.
 start_sound_server() {
     service_dir
     export XDG_RUNTIME_DIR="$SERVICE_DIR/runtime"
-    mkdir -p "$XDG_RUNTIME_DIR"
-    chmod 700 "$XDG_RUNTIME_DIR"
     export PULSE_SERVER="unix:$SERVICE_DIR/pulse.sock"
-    pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit --disable-shm=yes \
-        -L "module-native-protocol-unix socket=$SERVICE_DIR/pulse.sock auth-anonymous=1" \
-        -L "module-null-sink sink_name=null rate=44100 channels=2" \
-        >"$SERVICE_DIR/pulse.log" 2>&1 &
-    SERVICE_PIDS+=($!)
-    wait_until_ready "the sound server" $! "$SERVICE_DIR/pulse.log" pactl info &&
-        pactl set-default-sink null
     HEARD_SERVER=$PULSE_SERVER
+    start_pulseaudio "the sound server" "$XDG_RUNTIME_DIR" "$SERVICE_DIR/pulse.sock" \
+        "$SERVICE_DIR/pulse.log" &&
+        pactl set-default-sink null
 }
 
 # After start_sound_server: a sink with a Bluetooth headset's latency, made
 # the default. It is a tunnel into a second private server, which plays
 # what is heard into a null sink of its own; the tunnel buffers what it is
-# sent and reports 120 to 160 ms of latency to the players. Sets
-# HEARD_SERVER, the server whose "null.monitor" records what is heard.
+# sent and reports 100 to 200 ms of latency to the players. Sets
+# HEARD_SERVER to that second server.
 start_headset_sink() {
     local heard=$SERVICE_DIR/heard
-    mkdir -p "$heard"
-    chmod 700 "$heard"
-    XDG_RUNTIME_DIR=$heard pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit \
-        --disable-shm=yes \
-        -L "module-native-protocol-unix socket=$heard/pulse.sock auth-anonymous=1" \
-        -L "module-null-sink sink_name=null rate=44100 channels=2" \
-        >"$SERVICE_DIR/heard.log" 2>&1 &
-    SERVICE_PIDS+=($!)
-    wait_until_ready "the headset's sound server" $! "$SERVICE_DIR/heard.log" \
-        pactl --server="unix:$heard/pulse.sock" info || return
+    start_pulseaudio "the headset's sound server" "$heard" "$heard/pulse.sock" \
+        "$SERVICE_DIR/heard.log" || return
     pactl load-module module-tunnel-sink-new server="unix:$heard/pulse.sock" sink=null \
         sink_name=headset >/dev/null &&
         pactl set-default-sink headset &&

@@ -246,29 +246,35 @@ QVector<RecorderNote> readRecorderNotes(const QString &path)
     return notes;
 }
 
-// Where in the recording the sound heard at a wall-clock moment lies: the
-// recorder writes what it is handed, never before it is heard, so the
-// earliest note near the moment places the recording on the wall clock.
-double recordedAt(const QVector<RecorderNote> &notes, double wallSeconds)
+const double noLag = std::numeric_limits<double>::max();
+
+// How long after the sound was heard the recorder's file held it, near a
+// moment on the wall clock or in the recording (the notes' side it is
+// compared with): the recorder writes what it is handed, never before it is
+// heard, so the earliest note near the moment places the recording on the
+// wall clock. noLag when no note is near.
+double lagNear(const QVector<RecorderNote> &notes, double RecorderNote::*side, double moment)
 {
-    double lag = std::numeric_limits<double>::max();
+    double lag = noLag;
     for (const RecorderNote &note : notes) {
-        if (std::abs(note.wallSeconds - wallSeconds) <= recorderSpan)
+        if (std::abs(note.*side - moment) <= recorderSpan)
             lag = std::min(lag, note.wallSeconds - note.recordedSeconds);
     }
-    return lag == std::numeric_limits<double>::max() ? -1.0 : wallSeconds - lag;
+    return lag;
 }
 
-// When the sound at a place in the recording was heard, on the wall clock:
-// the other way round from recordedAt().
+// Where in the recording the sound heard at a wall-clock moment lies.
+double recordedAt(const QVector<RecorderNote> &notes, double wallSeconds)
+{
+    const double lag = lagNear(notes, &RecorderNote::wallSeconds, wallSeconds);
+    return lag == noLag ? -1.0 : wallSeconds - lag;
+}
+
+// When the sound at a place in the recording was heard, on the wall clock.
 double heardAt(const QVector<RecorderNote> &notes, double recordedSeconds)
 {
-    double lag = std::numeric_limits<double>::max();
-    for (const RecorderNote &note : notes) {
-        if (std::abs(note.recordedSeconds - recordedSeconds) <= recorderSpan)
-            lag = std::min(lag, note.wallSeconds - note.recordedSeconds);
-    }
-    return lag == std::numeric_limits<double>::max() ? -1.0 : recordedSeconds + lag;
+    const double lag = lagNear(notes, &RecorderNote::recordedSeconds, recordedSeconds);
+    return lag == noLag ? -1.0 : recordedSeconds + lag;
 }
 
 // How long the beep played at a wall-clock moment took to be heard, in
